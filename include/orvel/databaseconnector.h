@@ -1,0 +1,45 @@
+#ifndef ORVEL_DATABASECONNECTOR_H
+#define ORVEL_DATABASECONNECTOR_H
+
+#include <orvel/orvel_export.h>
+
+#include <QObject>
+#include <QString>
+
+QT_BEGIN_NAMESPACE
+class QSqlDatabase;
+class QSqlQuery;
+QT_END_NAMESPACE
+
+namespace Orvel {
+
+class Entity;
+
+/// The storage connection: one database connection and the one statement object on which every
+/// statement of the library runs.
+class ORVEL_EXPORT DatabaseConnector : public QObject
+{
+    Q_OBJECT
+
+public:
+    DatabaseConnector();
+    ~DatabaseConnector() override;
+
+    virtual bool createConnection() = 0;
+    virtual void closeConnection() = 0;
+    virtual bool initializeDatabase() = 0;
+    virtual bool deleteDatabase() = 0;
+
+    QString connectionName;
+    QString databasePath;
+    QSqlDatabase* database;
+    QSqlQuery* sqlQuery;
+
+public Q_SLOTS:
+    /// Runs the record's insert or update, then its delete when the record is removed.
+    bool persist(Entity& entity);
+};
+
+} // namespace Orvel
+
+#endif
