@@ -1,13 +1,12 @@
 #ifndef ORVEL_POOL_H
 #define ORVEL_POOL_H
 
-#include <orvel/orvel_export.h>
-
 #include <QDate>
 #include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <orvel/orvel_export.h>
 
 namespace Orvel {
 
@@ -111,6 +110,14 @@ public Q_SLOTS:
     void setUnsynchronized(Entity* entity);
     void setDeleted(Entity* entity);
     void setUndeleted(Entity* entity);
+
+private:
+    /// Connects the record's three change signals to the slots of the same names, directly.
+    void connectRecord(Entity* record);
+
+    /// The record list that is being emptied from its front while it is known to hold every
+    /// record once; setDeleted() then takes the first entry off without scanning the rest.
+    const void* frontEmptiedList;
 };
 
 } // namespace Orvel

@@ -1,13 +1,12 @@
 #ifndef ORVEL_QUERY_H
 #define ORVEL_QUERY_H
 
-#include <orvel/orvel_export.h>
-
 #include <QDateTime>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <orvel/orvel_export.h>
 
 namespace Orvel {
 
@@ -84,6 +83,16 @@ public:
 
 Q_SIGNALS:
     void queryFinished();
+
+private:
+    void discardOccurrences();
+    void selectIntoResult();
+    void appendPassing(const QList<Todo*>& candidates);
+    bool passesFilter(Todo* todo);
+    void sortResult();
+    QList<Recurrence*> rulesToCompute() const;
+    void makeNextOccurrence(Recurrence* rule);
+    void makeOccurrencesInInterval(Recurrence* rule);
 };
 
 ORVEL_EXPORT bool StartDateAscLessThan(const Todo* a, const Todo* b);

@@ -1,10 +1,9 @@
 #ifndef ORVEL_RECURRENCE_H
 #define ORVEL_RECURRENCE_H
 
+#include <QList>
 #include <orvel/entity.h>
 #include <orvel/repeats.h>
-
-#include <QList>
 
 namespace Orvel {
 
@@ -63,6 +62,12 @@ public:
     Todo* detachedSample;
     QList<Todo*>* todos;
     QList<Todo*>* deletedTodos;
+
+private:
+    void unlinkInstances();
+    void dropRemainingInstanceLinks();
+    void takeSampleFromPreviousRule(Todo* newSample);
+    QDateTime rangeDate(const QDateTime& held, TimeSpec spec) const;
 };
 
 } // namespace Orvel

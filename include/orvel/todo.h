@@ -1,9 +1,8 @@
 #ifndef ORVEL_TODO_H
 #define ORVEL_TODO_H
 
-#include <orvel/entity.h>
-
 #include <QList>
+#include <orvel/entity.h>
 
 namespace Orvel {
 
@@ -23,9 +22,9 @@ public:
     explicit Todo(DatabaseConnector* connector);
     Todo(DatabaseConnector* connector, int id, int unused1, int unused2, int recurrence_id,
          const QDateTime& start_date, const QDateTime& end_date, const QString& time_zone,
-         const QDateTime& last_mod_date, const QDateTime& creation_date, int status,
-         bool unused3, bool unused4, bool is_done, bool unused5, bool is_sample,
-         const QString& note, const QString& format_string, bool is_deleted);
+         const QDateTime& last_mod_date, const QDateTime& creation_date, int status, bool unused3,
+         bool unused4, bool is_done, bool unused5, bool is_sample, const QString& note,
+         const QString& format_string, bool is_deleted);
     ~Todo() override;
 
     bool save() override;
@@ -92,6 +91,9 @@ public:
     bool is_sample;
     Recurrence* recurrence;
     Recurrence* detachedRecurrence;
+
+private:
+    void dropRemainingRecurrenceLink();
 };
 
 } // namespace Orvel

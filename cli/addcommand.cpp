@@ -1,0 +1,186 @@
+#include "addcommand.h"
+
+#include "console.h"
+#include "inputreader.h"
+#include "session.h"
+
+#include <QCommandLineParser>
+#include <climits>
+#include <orvel/alarm.h>
+#include <orvel/field.h>
+#include <orvel/fieldtype.h>
+#include <orvel/pool.h>
+#include <orvel/todo.h>
+
+namespace {
+
+const char startOption[] = "start";
+const char endOption[] = "end";
+const char zoneOption[] = "tz";
+const char formatOption[] = "format";
+const char fieldOption[] = "field";
+const char alarmOption[] = "alarm";
+
+// A date without a time starts at the beginning of its day and ends at its last minute, which
+// makes a whole-day span for the readable date.
+const QTime startOfDay(0, 0);
+const QTime endOfDay(23, 59);
+
+} // namespace
+
+AddCommand::AddCommand()
+    : Command(QStringLiteral("add"), QStringLiteral("Create a todo and print its id."),
+              QStringLiteral("NOTE"))
+{}
+
+void AddCommand::defineOptions(QCommandLineParser& parser) const
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Creates a todo and prints its id. Dates are wall-clock times in the "
+                       "todo's zone; a date without a time covers the whole day."));
+    parser.addPositionalArgument(QStringLiteral("NOTE"), QStringLiteral("The task text."));
+    parser.addOption({QLatin1String(startOption),
+                      QStringLiteral("Start of the todo, YYYY-MM-DD[ HH:MM]."),
+                      QStringLiteral("date")});
+    parser.addOption({QLatin1String(endOption),
+                      QStringLiteral("End of the todo, YYYY-MM-DD[ HH:MM]; by default the "
+                                     "start, or the end of the start's day."),
+                      QStringLiteral("date")});
+    parser.addOption({QLatin1String(zoneOption),
+                      QStringLiteral("Time zone of the todo, +HH:MM or -HH:MM; by default "
+                                     "the device's current offset."),
+                      QStringLiteral("zone")});
+    parser.addOption({QLatin1String(formatOption),
+                      QStringLiteral("Format string shown instead of the note: %-1% is the "
+                                     "readable date, %N% the value of field type N."),
+                      QStringLiteral("format")});
+    parser.addOption({QLatin1String(fieldOption),
+                      QStringLiteral("A custom field value; the field type is created when "
+                                     "no type has that name. Repeatable."),
+                      QStringLiteral("TYPE=VALUE")});
+    parser.addOption({QLatin1String(alarmOption),
+                      QStringLiteral("An alarm at YYYY-MM-DD[ HH:MM] in the todo's zone. "
+                                     "Repeatable."),
+                      QStringLiteral("date")});
+}
+
+bool AddCommand::readArguments(const QCommandLineParser& parser, QString* error)
+{
+    QStringList words;
+    if (!takeArguments(parser, 1, INT_MAX, &words, error))
+        return false;
+    // An unquoted note arrives as several words.
+    m_note = words.join(QLatin1Char(' '));
+    m_timeZone = parser.value(QLatin1String(zoneOption));
+    if (parser.isSet(QLatin1String(zoneOption)) && !InputReader::readTimeZone(m_timeZone, error))
+        return false;
+    m_hasFormat = parser.isSet(QLatin1String(formatOption));
+    m_format = parser.value(QLatin1String(formatOption));
+    return readSpan(parser, error) && readFields(parser, error) && readAlarms(parser, error);
+}
+
+int AddCommand::run(Session& session)
+{
+    Orvel::Pool* pool = session.pool();
+    Orvel::Todo* todo = pool->newTodo();
+    // The zone comes first: the dates and alarm times below are read in it.
+    if (!m_timeZone.isEmpty())
+        todo->setTimeZone(m_timeZone);
+    if (m_start.isValid()) {
+        todo->setStartDate(m_start);
+        todo->setEndDate(m_end);
+    }
+    addFields(pool, todo);
+    // Setting the format rewrites the note, so the note is set after it.
+    if (m_hasFormat)
+        todo->setFormatString(m_format);
+    todo->setNote(m_note);
+    addAlarms(pool, todo);
+    if (!saveChanges(session))
+        return Failure;
+    Console::printLine(QString::number(todo->id));
+    return Success;
+}
+
+bool AddCommand::readSpan(const QCommandLineParser& parser, QString* error)
+{
+    const bool hasStart = parser.isSet(QLatin1String(startOption));
+    const bool hasEnd = parser.isSet(QLatin1String(endOption));
+    DateInput start;
+    DateInput end;
+    if (hasStart && !InputReader::readDate(parser.value(QLatin1String(startOption)), &start, error))
+        return false;
+    if (hasEnd && !InputReader::readDate(parser.value(QLatin1String(endOption)), &end, error))
+        return false;
+    if (!hasStart && !hasEnd)
+        return true;
+    // A single date gives a moment when it has a time and its whole day otherwise.
+    if (!hasStart)
+        start = end;
+    if (!hasEnd)
+        end = start;
+    m_start = start.dateTime(startOfDay);
+    m_end = end.dateTime(endOfDay);
+    if (m_end < m_start) {
+        *error = QStringLiteral("the end %1 lies before the start %2")
+                     .arg(parser.value(QLatin1String(endOption)),
+                          parser.value(QLatin1String(startOption)));
+        return false;
+    }
+    return true;
+}
+
+bool AddCommand::readFields(const QCommandLineParser& parser, QString* error)
+{
+    for (const QString& assignment : parser.values(QLatin1String(fieldOption))) {
+        QString type;
+        QString value;
+        if (!InputReader::readFieldAssignment(assignment, &type, &value, error))
+            return false;
+        m_fields.append(qMakePair(type, value));
+    }
+    return true;
+}
+
+bool AddCommand::readAlarms(const QCommandLineParser& parser, QString* error)
+{
+    for (const QString& text : parser.values(QLatin1String(alarmOption))) {
+        DateInput alarm;
+        if (!InputReader::readDate(text, &alarm, error))
+            return false;
+        m_alarms.append(alarm.dateTime(startOfDay));
+    }
+    return true;
+}
+
+void AddCommand::addFields(Orvel::Pool* pool, Orvel::Todo* todo) const
+{
+    for (const QPair<QString, QString>& assignment : m_fields) {
+        Orvel::Field* field = pool->newField();
+        field->setFieldType(fieldTypeNamed(pool, assignment.first));
+        field->setTodo(todo);
+        field->setValue(assignment.second);
+    }
+}
+
+void AddCommand::addAlarms(Orvel::Pool* pool, Orvel::Todo* todo) const
+{
+    for (const QDateTime& time : m_alarms) {
+        Orvel::Alarm* alarm = pool->newAlarm();
+        // Attached first, so that the time is read in the todo's zone.
+        alarm->setTodo(todo);
+        alarm->setAlarmTime(time);
+        alarm->setIsActive(true);
+    }
+}
+
+Orvel::FieldType* AddCommand::fieldTypeNamed(Orvel::Pool* pool, const QString& name)
+{
+    for (Orvel::FieldType* type : *pool->fieldTypes) {
+        if (type->name == name)
+            return type;
+    }
+    Orvel::FieldType* type = pool->newFieldType();
+    type->setName(name);
+    return type;
+}

@@ -1,0 +1,50 @@
+#ifndef ORVEL_CLI_APPLICATION_H
+#define ORVEL_CLI_APPLICATION_H
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+QT_BEGIN_NAMESPACE
+class QCommandLineParser;
+QT_END_NAMESPACE
+
+class Command;
+
+// Reads the command line: the global options, the command and its own options, then opens the
+// database and runs the command.
+class Application
+{
+public:
+    Application();
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Runs the command line (the program name first) and returns the exit status.
+    int run(const QStringList& arguments);
+
+private:
+    // The options that may stand before or after the command.
+    struct GlobalOptions
+    {
+        bool help = false;
+        bool verbose = false;
+        QString databasePath;
+    };
+
+    int runCommand(Command& command, const QStringList& arguments, const GlobalOptions& global);
+    static bool readGlobalOptions(const QCommandLineParser& parser, GlobalOptions* options,
+                                  QString* error);
+    Command* commandNamed(const QString& name) const;
+    void defineGlobalOptions(QCommandLineParser& parser) const;
+    QString mainHelp(const QCommandLineParser& parser) const;
+    static QString commandHelp(const Command& command, const QCommandLineParser& parser);
+    static QString withUsageLine(const QString& helpText, const QString& usage);
+    static int usageError(const QString& message, const QString& helpCommand);
+
+    std::vector<std::unique_ptr<Command>> m_commands;
+};
+
+#endif

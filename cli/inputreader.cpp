@@ -1,0 +1,177 @@
+#include "inputreader.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace {
+
+const char dateFormat[] = "yyyy-MM-dd";
+const char timeFormat[] = "HH:mm";
+const char lastWeek[] = "last";
+const int lastWeekNumber = 5;
+const int weekdayCount = 7;
+const int monthDayCount = 28;
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+QString dateError(const QString& text)
+{
+    return QStringLiteral("cannot read date %1, expected YYYY-MM-DD[ HH:MM]").arg(quoted(text));
+}
+
+// Qt's parsers accept single-digit fields and surrounding space; the command line does not.
+bool hasDateShape(const QString& text)
+{
+    static const QRegularExpression shape(
+        QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}( [0-9]{2}:[0-9]{2})?$"));
+    return shape.match(text).hasMatch();
+}
+
+// The position of a weekday abbreviation, Monday 0; -1 for an unknown name.
+int weekdayIndex(const QString& name)
+{
+    static const QStringList names = {
+        QStringLiteral("MON"), QStringLiteral("TUE"), QStringLiteral("WED"), QStringLiteral("THU"),
+        QStringLiteral("FRI"), QStringLiteral("SAT"), QStringLiteral("SUN")};
+    return names.indexOf(name.trimmed().toUpper());
+}
+
+QStringList listItems(const QString& text)
+{
+    return text.split(QLatin1Char(','), Qt::KeepEmptyParts);
+}
+
+} // namespace
+
+QDateTime DateInput::dateTime(const QTime& fallbackTime) const
+{
+    // Local time is only the label: the library reads it as wall-clock time in a todo's zone.
+    return QDateTime(date, hasTime ? time : fallbackTime);
+}
+
+bool InputReader::readDate(const QString& text, DateInput* result, QString* error)
+{
+    if (!hasDateShape(text)) {
+        *error = dateError(text);
+        return false;
+    }
+    const QString datePart = text.left(10);
+    const QDate date = QDate::fromString(datePart, QLatin1String(dateFormat));
+    const bool hasTime = text.size() > datePart.size();
+    const QTime time =
+        hasTime ? QTime::fromString(text.mid(11), QLatin1String(timeFormat)) : QTime(0, 0);
+    if (!date.isValid() || !time.isValid()) {
+        *error = dateError(text);
+        return false;
+    }
+    result->date = date;
+    result->time = time;
+    result->hasTime = hasTime;
+    return true;
+}
+
+bool InputReader::readId(const QString& text, int* id, QString* error)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!digits.match(text).hasMatch() || !ok) {
+        *error =
+            QStringLiteral("cannot read id %1, expected a number such as 12").arg(quoted(text));
+        return false;
+    }
+    *id = value;
+    return true;
+}
+
+bool InputReader::readCount(const QString& text, const QString& option, int* count, QString* error)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!digits.match(text).hasMatch() || !ok || value < 1) {
+        *error = QStringLiteral("cannot read %1 for --%2, expected a whole number of 1 or more")
+                     .arg(quoted(text), option);
+        return false;
+    }
+    *count = value;
+    return true;
+}
+
+bool InputReader::readTimeZone(const QString& text, QString* error)
+{
+    static const QRegularExpression shape(QStringLiteral("^[+-]([0-9]{2}):([0-9]{2})$"));
+    const QRegularExpressionMatch match = shape.match(text);
+    // UTC offsets in use run from -12:00 to +14:00.
+    if (!match.hasMatch() || match.captured(1).toInt() > 14 || match.captured(2).toInt() > 59) {
+        *error =
+            QStringLiteral("cannot read time zone %1, expected +HH:MM or -HH:MM").arg(quoted(text));
+        return false;
+    }
+    return true;
+}
+
+bool InputReader::readFieldAssignment(const QString& text, QString* type, QString* value,
+                                      QString* error)
+{
+    const int separator = text.indexOf(QLatin1Char('='));
+    if (separator <= 0) {
+        *error = QStringLiteral("cannot read field %1, expected TYPE=VALUE").arg(quoted(text));
+        return false;
+    }
+    *type = text.left(separator);
+    *value = text.mid(separator + 1);
+    return true;
+}
+
+bool InputReader::readWeekdays(const QString& text, QString* flags, QString* error)
+{
+    QString chosen(weekdayCount, QLatin1Char('0'));
+    for (const QString& name : listItems(text)) {
+        const int index = weekdayIndex(name);
+        if (index < 0) {
+            *error = QStringLiteral("cannot read weekdays %1, expected names such as MON,WED")
+                         .arg(quoted(text));
+            return false;
+        }
+        chosen[index] = QLatin1Char('1');
+    }
+    *flags = chosen;
+    return true;
+}
+
+bool InputReader::readMonthDays(const QString& text, QString* flags, QString* error)
+{
+    QString chosen(monthDayCount, QLatin1Char('0'));
+    for (const QString& item : listItems(text)) {
+        bool ok = false;
+        const int day = item.trimmed().toInt(&ok, 10);
+        if (!ok || day < 1 || day > monthDayCount) {
+            *error = QStringLiteral("cannot read days %1, expected days from 1 to 28 such as 1,15")
+                         .arg(quoted(text));
+            return false;
+        }
+        chosen[day - 1] = QLatin1Char('1');
+    }
+    *flags = chosen;
+    return true;
+}
+
+bool InputReader::readMonthWeek(const QString& text, int* week, QString* error)
+{
+    if (text.compare(QLatin1String(lastWeek), Qt::CaseInsensitive) == 0) {
+        *week = lastWeekNumber;
+        return true;
+    }
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok || value < 1 || value > 4) {
+        *error = QStringLiteral("cannot read week %1, expected 1 to 4 or last").arg(quoted(text));
+        return false;
+    }
+    *week = value;
+    return true;
+}

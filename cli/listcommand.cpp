@@ -1,0 +1,223 @@
+#include "listcommand.h"
+
+#include "console.h"
+#include "inputreader.h"
+#include "session.h"
+#include "todoformatter.h"
+
+#include <QCommandLineParser>
+#include <orvel/fieldtype.h>
+#include <orvel/pool.h>
+#include <orvel/query.h>
+#include <orvel/todo.h>
+
+namespace {
+
+const char doneOption[] = "done";
+const char openOption[] = "open";
+const char fromOption[] = "from";
+const char toOption[] = "to";
+const char fieldOption[] = "field";
+const char sortOption[] = "sort";
+const char batchOption[] = "batch";
+const char pageOption[] = "page";
+const char recurringOption[] = "recurring";
+const char defaultSort[] = "start";
+
+const QTime startOfDay(0, 0);
+const QTime endOfDay(23, 59, 59, 999);
+
+struct SortName
+{
+    const char* name;
+    Orvel::Query::SortOrder order;
+};
+
+const SortName sortNames[] = {
+    {"start", Orvel::Query::StartDateAsc},      {"-start", Orvel::Query::StartDateDesc},
+    {"created", Orvel::Query::CreationDateAsc}, {"-created", Orvel::Query::CreationDateDesc},
+    {"alpha", Orvel::Query::AlphabeticallyAsc}, {"-alpha", Orvel::Query::AlphabeticallyDesc}};
+
+} // namespace
+
+ListCommand::ListCommand()
+    : Command(QStringLiteral("list"), QStringLiteral("List todos, filtered and sorted."), QString())
+{}
+
+void ListCommand::defineOptions(QCommandLineParser& parser) const
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Lists the todos that pass every filter given, one per line: id, done mark, readable "
+        "date and text, separated by tabs. Occurrences of repeating todos show R and the id "
+        "of their rule."));
+    parser.addOption({QLatin1String(doneOption), QStringLiteral("Only todos that are done.")});
+    parser.addOption({QLatin1String(openOption), QStringLiteral("Only todos that are not done.")});
+    parser.addOption({QLatin1String(fromOption),
+                      QStringLiteral("Only todos whose span overlaps --from to --to (both "
+                                     "needed), in local time."),
+                      QStringLiteral("date")});
+    parser.addOption({QLatin1String(toOption),
+                      QStringLiteral("End of that interval; a date alone includes its day."),
+                      QStringLiteral("date")});
+    parser.addOption({QLatin1String(fieldOption),
+                      QStringLiteral("Only todos with a field of type TYPE whose value contains "
+                                     "TEXT (any case). Repeatable: texts of one type are "
+                                     "alternatives, different types must all match."),
+                      QStringLiteral("TYPE=TEXT")});
+    parser.addOption(
+        {QLatin1String(sortOption),
+         QStringLiteral("Order: start, -start, created, -created, alpha or -alpha (a minus "
+                        "reverses). Default: start."),
+         QStringLiteral("order"), QLatin1String(defaultSort)});
+    parser.addOption({QLatin1String(batchOption), QStringLiteral("Show the todos in pages of N."),
+                      QStringLiteral("N")});
+    parser.addOption({QLatin1String(pageOption),
+                      QStringLiteral("The page to show with --batch, from 1. Default: 1."),
+                      QStringLiteral("K")});
+    parser.addOption({QLatin1String(recurringOption),
+                      QStringLiteral("Include the occurrences of repeating todos within --from "
+                                     "and --to.")});
+}
+
+bool ListCommand::readArguments(const QCommandLineParser& parser, QString* error)
+{
+    QStringList none;
+    m_recurring = parser.isSet(QLatin1String(recurringOption));
+    return takeArguments(parser, 0, 0, &none, error) && readDoneFilter(parser, error) &&
+           readInterval(parser, error) && readFieldFilters(parser, error) &&
+           readSortOrder(parser, error) && readBatch(parser, error);
+}
+
+int ListCommand::run(Session& session)
+{
+    Orvel::Pool* pool = session.pool();
+    Orvel::Query* query = pool->newQuery();
+    if (setFieldFilters(pool, query)) {
+        setFilters(query);
+        query->execute();
+        for (const Orvel::Todo* todo : shownTodos(query))
+            Console::printLine(TodoFormatter::listLine(todo));
+    }
+    pool->deleteQuery(query);
+    return Success;
+}
+
+bool ListCommand::readDoneFilter(const QCommandLineParser& parser, QString* error)
+{
+    const bool done = parser.isSet(QLatin1String(doneOption));
+    const bool open = parser.isSet(QLatin1String(openOption));
+    if (done && open) {
+        *error = QStringLiteral("--done and --open exclude each other");
+        return false;
+    }
+    if (done || open)
+        m_doneFilter = done ? 1 : 0;
+    return true;
+}
+
+bool ListCommand::readInterval(const QCommandLineParser& parser, QString* error)
+{
+    const bool hasFrom = parser.isSet(QLatin1String(fromOption));
+    const bool hasTo = parser.isSet(QLatin1String(toOption));
+    if (hasFrom != hasTo) {
+        *error = QStringLiteral("--from and --to go together");
+        return false;
+    }
+    if (!hasFrom) {
+        if (m_recurring) {
+            *error = QStringLiteral("--recurring needs the interval --from and --to");
+            return false;
+        }
+        return true;
+    }
+    DateInput from;
+    DateInput to;
+    if (!InputReader::readDate(parser.value(QLatin1String(fromOption)), &from, error) ||
+        !InputReader::readDate(parser.value(QLatin1String(toOption)), &to, error))
+        return false;
+    m_from = from.dateTime(startOfDay);
+    m_to = to.dateTime(endOfDay);
+    if (m_to < m_from) {
+        *error = QStringLiteral("--to lies before --from");
+        return false;
+    }
+    return true;
+}
+
+bool ListCommand::readFieldFilters(const QCommandLineParser& parser, QString* error)
+{
+    for (const QString& filter : parser.values(QLatin1String(fieldOption))) {
+        QString type;
+        QString text;
+        if (!InputReader::readFieldAssignment(filter, &type, &text, error))
+            return false;
+        m_fieldFilters.append(qMakePair(type, text));
+    }
+    return true;
+}
+
+bool ListCommand::readSortOrder(const QCommandLineParser& parser, QString* error)
+{
+    const QString name = parser.value(QLatin1String(sortOption));
+    for (const SortName& sort : sortNames) {
+        if (name == QLatin1String(sort.name)) {
+            m_sortOrder = sort.order;
+            return true;
+        }
+    }
+    *error = QStringLiteral("cannot read sort order '%1', expected start, -start, created, "
+                            "-created, alpha or -alpha")
+                 .arg(name);
+    return false;
+}
+
+bool ListCommand::readBatch(const QCommandLineParser& parser, QString* error)
+{
+    const bool hasBatch = parser.isSet(QLatin1String(batchOption));
+    const bool hasPage = parser.isSet(QLatin1String(pageOption));
+    if (hasPage && !hasBatch) {
+        *error = QStringLiteral("--page needs --batch");
+        return false;
+    }
+    if (hasBatch && !InputReader::readCount(parser.value(QLatin1String(batchOption)),
+                                            QLatin1String(batchOption), &m_batchSize, error))
+        return false;
+    return !hasPage || InputReader::readCount(parser.value(QLatin1String(pageOption)),
+                                              QLatin1String(pageOption), &m_page, error);
+}
+
+bool ListCommand::setFieldFilters(Orvel::Pool* pool, Orvel::Query* query) const
+{
+    for (const QPair<QString, QString>& filter : m_fieldFilters) {
+        Orvel::FieldType* type = nullptr;
+        for (Orvel::FieldType* candidate : *pool->fieldTypes) {
+            if (candidate->name == filter.first)
+                type = candidate;
+        }
+        if (!type)
+            return false;
+        QList<QString>*& texts = (*query->fieldFilters)[type];
+        // The query owns the lists of texts.
+        if (!texts)
+            texts = new QList<QString>;
+        texts->append(filter.second);
+    }
+    return true;
+}
+
+void ListCommand::setFilters(Orvel::Query* query) const
+{
+    query->doneFilter = m_doneFilter;
+    query->activeFrom = m_from;
+    query->activeTo = m_to;
+    query->includeRecurring = m_recurring;
+    query->sortOrder = m_sortOrder;
+    query->batchSize = m_batchSize;
+}
+
+QList<Orvel::Todo*> ListCommand::shownTodos(const Orvel::Query* query) const
+{
+    if (m_batchSize > 0)
+        return query->batch(m_page - 1);
+    return *query->result;
+}

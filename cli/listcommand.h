@@ -1,0 +1,46 @@
+#ifndef ORVEL_CLI_LISTCOMMAND_H
+#define ORVEL_CLI_LISTCOMMAND_H
+
+#include "command.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+
+namespace Orvel {
+class Pool;
+class Query;
+} // namespace Orvel
+
+// orvel list: runs a query and prints one line per todo.
+class ListCommand : public Command
+{
+public:
+    ListCommand();
+
+    void defineOptions(QCommandLineParser& parser) const override;
+    bool readArguments(const QCommandLineParser& parser, QString* error) override;
+    int run(Session& session) override;
+
+private:
+    bool readDoneFilter(const QCommandLineParser& parser, QString* error);
+    bool readInterval(const QCommandLineParser& parser, QString* error);
+    bool readFieldFilters(const QCommandLineParser& parser, QString* error);
+    bool readSortOrder(const QCommandLineParser& parser, QString* error);
+    bool readBatch(const QCommandLineParser& parser, QString* error);
+    // False when a filter names a field type that does not exist: then no todo matches.
+    bool setFieldFilters(Orvel::Pool* pool, Orvel::Query* query) const;
+    void setFilters(Orvel::Query* query) const;
+    QList<Orvel::Todo*> shownTodos(const Orvel::Query* query) const;
+
+    int m_doneFilter = -1;
+    QDateTime m_from;
+    QDateTime m_to;
+    QList<QPair<QString, QString>> m_fieldFilters;
+    int m_sortOrder = 0;
+    int m_batchSize = 0;
+    int m_page = 1;
+    bool m_recurring = false;
+};
+
+#endif

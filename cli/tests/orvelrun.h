@@ -1,0 +1,56 @@
+#ifndef ORVEL_CLI_TESTS_ORVELRUN_H
+#define ORVEL_CLI_TESTS_ORVELRUN_H
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// What one run of orvel left behind.
+struct RunResult
+{
+    int exitCode = -1;
+    bool finishedNormally = false;
+    QString out;
+    QString err;
+
+    QStringList outLines() const;
+    QStringList errLines() const;
+};
+
+// A temporary home directory in which orvel runs with a pinned zone and clock, so that no test
+// touches the real database and every date is reproducible.
+class OrvelRun
+{
+public:
+    // The clock every run sees unless a test sets another: Wednesday 14 January 2015, noon.
+    static const char defaultNow[];
+
+    OrvelRun();
+
+    QString home() const;
+    // ~/.orvel/orvel_db.sqlite of the temporary home.
+    QString defaultDatabase() const;
+    // Frozen time of the following runs, "YYYY-MM-DD hh:mm:ss" in the zone set below.
+    void setNow(const QString& timestamp);
+    // The TZ of the following runs (UTC unless set).
+    void setZone(const QString& zone);
+
+    RunResult run(const QStringList& arguments) const;
+    // Runs orvel on a pseudo-terminal; standard output and error both end up in out.
+    RunResult runOnTerminal(const QStringList& arguments) const;
+    // Runs the sqlite3 program on a database and returns its output without the last line feed.
+    static QString sqlite(const QString& databasePath, const QString& sql);
+    // Writes a file in the temporary home and returns its path.
+    QString writeFile(const QString& name, const QByteArray& bytes) const;
+
+private:
+    QProcessEnvironment environment() const;
+    RunResult runProgram(const QString& program, const QStringList& arguments) const;
+
+    QTemporaryDir m_home;
+    QString m_now;
+    QString m_zone;
+};
+
+#endif

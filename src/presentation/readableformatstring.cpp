@@ -1,0 +1,115 @@
+#include <QHash>
+#include <QLatin1Char>
+#include <QRegularExpression>
+#include <QRegularExpressionMatch>
+#include <orvel/field.h>
+#include <orvel/todo.h>
+
+namespace Orvel {
+
+namespace {
+
+const QLatin1Char wordSeparator(' ');
+const QLatin1Char placeholderMark('%');
+// The number that stands for the readable date instead of a field type id.
+const int readableDatePlaceholder = -1;
+
+// The expansion is the sort key of the alphabetical query orders, so the expression is compiled
+// (and JIT-optimised) once for the whole process.
+const QRegularExpression& placeholderExpression()
+{
+    static const QRegularExpression expression = [] {
+        QRegularExpression compiled(QStringLiteral("%(-?\\d+)%"));
+        compiled.optimize();
+        return compiled;
+    }();
+    return expression;
+}
+
+// Expands one template. A placeholder never contains a space, so every match lies inside one
+// word: the template is scanned once for matches, and the first match inside a word decides
+// that word. Words are copied straight from the template, without splitting it into a list.
+class FormatExpansion
+{
+public:
+    FormatExpansion(const Todo& todo, const QString& format) : m_todo(todo), m_format(format)
+    {
+        m_text.reserve(format.size() + 16);
+    }
+
+    QString text()
+    {
+        QRegularExpressionMatch match = placeholderExpression().match(m_format);
+        int wordStart = 0;
+        while (true) {
+            int wordEnd = m_format.indexOf(wordSeparator, wordStart);
+            if (wordEnd < 0)
+                wordEnd = m_format.size();
+            if (match.hasMatch() && match.capturedStart() < wordEnd) {
+                appendPlaceholder(match.capturedView(1).toInt(nullptr, 10));
+                // Further placeholders in the same word are dropped with it.
+                match = placeholderExpression().match(m_format, wordEnd);
+            } else {
+                m_text.append(m_format.constData() + wordStart, wordEnd - wordStart);
+            }
+            m_text.append(wordSeparator);
+            if (wordEnd == m_format.size())
+                break;
+            wordStart = wordEnd + 1;
+        }
+        m_text.chop(1);
+        return m_text;
+    }
+
+private:
+    void appendPlaceholder(int number)
+    {
+        if (number == readableDatePlaceholder)
+            appendReadableDate();
+        else
+            appendFieldValue(number);
+    }
+
+    void appendReadableDate()
+    {
+        // A template may show the date more than once; it cannot change within one expansion.
+        if (!m_hasReadableDate) {
+            m_readableDate = m_todo.readableDate();
+            m_hasReadableDate = true;
+        }
+        m_text.append(m_readableDate);
+    }
+
+    // The k-th placeholder of a field type takes the k-th field of that type; once the fields
+    // run out the word stays empty.
+    void appendFieldValue(int fieldTypeId)
+    {
+        int& used = m_usedFields[fieldTypeId];
+        const QList<Field*> fields = m_todo.fieldByTypeId(fieldTypeId);
+        if (used < fields.size())
+            m_text.append(fields.at(used)->value);
+        ++used;
+    }
+
+    const Todo& m_todo;
+    const QString& m_format;
+    QString m_text;
+    QString m_readableDate;
+    bool m_hasReadableDate = false;
+    QHash<int, int> m_usedFields;
+};
+
+} // namespace
+
+QString Todo::readableFormatString() const
+{
+    if (format_string.isEmpty())
+        return QString();
+    // Without a percent sign there is no placeholder, and splitting at single spaces and joining
+    // again gives the template back unchanged.
+    if (!format_string.contains(placeholderMark))
+        return format_string;
+    return FormatExpansion(*this, format_string).text();
+}
+
+} // namespace Orvel

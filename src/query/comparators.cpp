@@ -1,0 +1,39 @@
+#include <orvel/query.h>
+#include <orvel/todo.h>
+
+namespace Orvel {
+
+// Query::execute() sorts on keys computed once per todo in the same orders; these are the
+// comparators of those orders for callers that sort lists of their own.
+
+bool StartDateAscLessThan(const Todo* a, const Todo* b)
+{
+    return a->startDate(Local) < b->startDate(Local);
+}
+
+bool StartDateDescLessThan(const Todo* a, const Todo* b)
+{
+    return StartDateAscLessThan(b, a);
+}
+
+bool CreationDateAscLessThan(const Todo* a, const Todo* b)
+{
+    return a->creationDate(Local) < b->creationDate(Local);
+}
+
+bool CreationDateDescLessThan(const Todo* a, const Todo* b)
+{
+    return CreationDateAscLessThan(b, a);
+}
+
+bool AlphabeticallyAscLessThan(const Todo* a, const Todo* b)
+{
+    return a->readableFormatString() < b->readableFormatString();
+}
+
+bool AlphabeticallyDescLessThan(const Todo* a, const Todo* b)
+{
+    return AlphabeticallyAscLessThan(b, a);
+}
+
+} // namespace Orvel

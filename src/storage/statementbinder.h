@@ -1,0 +1,51 @@
+#ifndef ORVEL_STORAGE_STATEMENTBINDER_H
+#define ORVEL_STORAGE_STATEMENTBINDER_H
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+QT_BEGIN_NAMESPACE
+class QSqlQuery;
+QT_END_NAMESPACE
+
+namespace Orvel {
+
+// Prepares one of the library's statements on the shared query object and binds its values by
+// placeholder name, remembering the names it bound. Qt 5 and Qt 6 disagree on what
+// QSqlQuery::boundValues() returns (a map by name against a list without names), so a failed
+// command is logged from these names instead, the same way on both.
+class StatementBinder
+{
+public:
+    enum class Navigation { Any, ForwardOnly };
+
+    // statement must be one of the constants of statements.h: a statement that is still
+    // prepared on query from the previous use is not prepared again.
+    StatementBinder(QSqlQuery* query, const char* statement,
+                    Navigation navigation = Navigation::Any);
+
+    void bind(const QString& placeholder, const QVariant& value);
+    // Text is never bound as SQL NULL: a NULL column would never compare equal to the same
+    // value bound again (selectSimilarTodoIds relies on that).
+    void bindText(const QString& placeholder, const QString& text);
+    // Dates are stored as the text of the held UTC value.
+    void bindDate(const QString& placeholder, const QDateTime& dateTime);
+
+    // Runs the statement. When preparing failed it is not run, so that the query keeps the
+    // driver's own error ("no such table: ...") instead of a generic parameter mismatch.
+    void exec();
+
+    // The placeholders bound to the statement last prepared on query through a binder, sorted
+    // by name; empty when something else has run on query since.
+    static QStringList boundPlaceholders(const QSqlQuery& query);
+
+private:
+    QSqlQuery* m_query;
+    bool m_prepared;
+};
+
+} // namespace Orvel
+
+#endif

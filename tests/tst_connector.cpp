@@ -1,0 +1,616 @@
+#include "loghandler.h"
+#include "testsupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMetaObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <orvel/entity.h>
+#include <orvel/sqliteconnector.h>
+#include <sys/stat.h>
+
+using OrvelTest::LogCapture;
+
+namespace {
+
+// A child run of this program constructs the default connector in the home directory and with
+// the schema directory named by these variables, and is expected to end in qFatal().
+const char childHomeVariable[] = "TST_CONNECTOR_CHILD_HOME";
+const char childSchemaVariable[] = "TST_CONNECTOR_CHILD_SCHEMA_DIR";
+
+const QByteArray cannotOpenLine =
+    LogCapture::line("ERROR", "Cannot open database, unable to establish a database connection.\n");
+const QByteArray scriptMissingLine =
+    LogCapture::line("ERROR", "Database initialization file cannot be opened!");
+const QByteArray alreadyClosedLine =
+    LogCapture::line("WARNING", "Database connection already closed");
+
+const QString tablesQuery =
+    QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;");
+
+// Sets an environment variable for the lifetime of the object.
+class EnvironmentOverride
+{
+public:
+    EnvironmentOverride(const char* name, const QByteArray& value)
+        : m_name(name), m_previous(qgetenv(name)), m_wasSet(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(m_name, value);
+    }
+    ~EnvironmentOverride()
+    {
+        if (m_wasSet)
+            qputenv(m_name, m_previous);
+        else
+            qunsetenv(m_name);
+    }
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+private:
+    const char* m_name;
+    QByteArray m_previous;
+    bool m_wasSet;
+};
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+int permissionBits(const QString& path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return -1;
+    return int(status.st_mode & 07777);
+}
+
+// A record whose database operations only note that they ran and report a chosen outcome.
+class RecordingEntity : public Orvel::Entity
+{
+public:
+    bool insertSucceeds = true;
+    bool updateSucceeds = true;
+    bool deleteSucceeds = true;
+    QStringList calls;
+
+    bool save() override { return true; }
+    bool databaseInsert() override { return note(QStringLiteral("insert"), insertSucceeds); }
+    bool databaseUpdate() override { return note(QStringLiteral("update"), updateSucceeds); }
+    bool databaseDelete() override { return note(QStringLiteral("delete"), deleteSucceeds); }
+    void removeReferences() override {}
+    void recreateReferences() override {}
+
+private:
+    bool note(const QString& call, bool outcome)
+    {
+        calls.append(call);
+        return outcome;
+    }
+};
+
+int runChild()
+{
+    qputenv("HOME", qgetenv(childHomeVariable));
+    qputenv("ORVEL_SCHEMA_DIR", qgetenv(childSchemaVariable));
+    // qFatal() skips the destructors, so the fresh home made for this process goes now.
+    QDir(OrvelTest::homeDirectory()).removeRecursively();
+    Orvel::SqliteConnector connector;
+    return 0;
+}
+
+} // namespace
+
+class TestConnector : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstRunInEmptyHome();
+    void tableColumns_data();
+    void tableColumns();
+    void keysAreAssignedBySqlite_data();
+    void keysAreAssignedBySqlite();
+    void secondConstructionDoesNotReadScript();
+
+    void scriptPieces_data();
+    void scriptPieces();
+    void failingStatementStopsInitialization();
+    void missingScript();
+
+    void closeConnectionTwice();
+    void closeCompactsDatabase();
+    void deleteDatabase_data();
+    void deleteDatabase();
+
+    void unusablePathLeavesConnectorUsable();
+    void reconnectReplacesRegisteredConnection();
+    void defaultConstructorEndsProcess_data();
+    void defaultConstructorEndsProcess();
+
+    void persistSlotIsOnTheMetaObject();
+    void persist_data();
+    void persist();
+
+private:
+    // Writes a schema script into a directory of its own and returns that directory.
+    QString prepareScript(const QByteArray& script);
+
+    QTemporaryDir m_scratch;
+    int m_fileCounter = 0;
+};
+
+QString TestConnector::prepareScript(const QByteArray& script)
+{
+    const QString directory = m_scratch.filePath(QStringLiteral("schema%1").arg(++m_fileCounter));
+    if (!QDir().mkpath(directory) ||
+        !writeFile(directory + QStringLiteral("/orvel_lite_db.sql"), script))
+        return QString();
+    return directory;
+}
+
+void TestConnector::firstRunInEmptyHome()
+{
+    const QString orvelDirectory = OrvelTest::homeDirectory() + QStringLiteral("/.orvel");
+    QVERIFY(!QFileInfo::exists(orvelDirectory));
+
+    LogCapture capture;
+    {
+        Orvel::SqliteConnector connector;
+        QCOMPARE(connector.connectionName, QStringLiteral("orvel_db"));
+        QCOMPARE(connector.databasePath, OrvelTest::defaultDatabasePath());
+        QVERIFY(connector.database && connector.database->isOpen());
+        QVERIFY(connector.sqlQuery);
+        QCOMPARE(connector.database->tables(QSql::Tables).size(), 7);
+    }
+    QCOMPARE(capture.lines(), QList<QByteArray>());
+
+    QCOMPARE(permissionBits(orvelDirectory), 0700);
+    QVERIFY(QFileInfo(OrvelTest::defaultDatabasePath()).isFile());
+    QCOMPARE(OrvelTest::sqlite3(OrvelTest::defaultDatabasePath(), tablesQuery),
+             QStringLiteral("ALARM\nBINARY\nFIELD\nFIELD_TYPE\nRECURRENCE\nTODO_PROJECT\n"
+                            "sqlite_sequence"));
+    QVERIFY(!QSqlDatabase::contains(QStringLiteral("orvel_db")));
+}
+
+void TestConnector::tableColumns_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("columns");
+
+    QTest::newRow("TODO_PROJECT")
+        << "TODO_PROJECT"
+        << "todo_id start_date end_date time_zone last_mod_date creation_date status is_done "
+           "note format_string is_deleted recurrence_id is_sample";
+    QTest::newRow("RECURRENCE") << "RECURRENCE"
+                                << "recurrence_id sample_id last_mod_date is_active repeats "
+                                   "repeats_every repeats_on range_start range_end "
+                                   "instancing_date is_deleted";
+    QTest::newRow("FIELD_TYPE") << "FIELD_TYPE"
+                                << "field_type_id last_mod_date name is_deleted";
+    QTest::newRow("FIELD")
+        << "FIELD"
+        << "field_id todo_id field_type_id last_mod_date value db_id contact_id is_deleted";
+    QTest::newRow("BINARY") << "BINARY"
+                            << "binary_id todo_id last_mod_date note type size data is_deleted";
+    QTest::newRow("ALARM") << "ALARM"
+                           << "alarm_id todo_id last_mod_date alarm_time is_active snooze "
+                              "snooze_interval is_deleted";
+}
+
+void TestConnector::tableColumns()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, columns);
+    QVERIFY2(QFile::exists(OrvelTest::defaultDatabasePath()), "made by firstRunInEmptyHome");
+
+    const QString listed =
+        OrvelTest::sqlite3(OrvelTest::defaultDatabasePath(),
+                           QStringLiteral("SELECT group_concat(name, ' ') FROM (SELECT name FROM "
+                                          "pragma_table_info('%1') ORDER BY cid);")
+                               .arg(table));
+    QCOMPARE(listed, columns);
+}
+
+void TestConnector::keysAreAssignedBySqlite_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("key");
+
+    QTest::newRow("TODO_PROJECT") << "TODO_PROJECT"
+                                  << "todo_id";
+    QTest::newRow("RECURRENCE") << "RECURRENCE"
+                                << "recurrence_id";
+    QTest::newRow("FIELD_TYPE") << "FIELD_TYPE"
+                                << "field_type_id";
+    QTest::newRow("FIELD") << "FIELD"
+                           << "field_id";
+    QTest::newRow("BINARY") << "BINARY"
+                            << "binary_id";
+    QTest::newRow("ALARM") << "ALARM"
+                           << "alarm_id";
+}
+
+void TestConnector::keysAreAssignedBySqlite()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, key);
+    QVERIFY2(QFile::exists(OrvelTest::defaultDatabasePath()), "made by firstRunInEmptyHome");
+
+    // Rolled back, so the file stays as the first run left it.
+    const QString keys = OrvelTest::sqlite3(
+        OrvelTest::defaultDatabasePath(),
+        QStringLiteral("BEGIN; INSERT INTO %1 (%2) VALUES (NULL); INSERT INTO %1 (%2) "
+                       "VALUES (NULL); SELECT group_concat(%2, ' ') FROM %1; ROLLBACK;")
+            .arg(table, key));
+    QCOMPARE(keys, QStringLiteral("1 2"));
+}
+
+void TestConnector::secondConstructionDoesNotReadScript()
+{
+    QVERIFY2(QFile::exists(OrvelTest::defaultDatabasePath()), "made by firstRunInEmptyHome");
+    QTemporaryDir withoutScript;
+    EnvironmentOverride schema("ORVEL_SCHEMA_DIR", QFile::encodeName(withoutScript.path()));
+
+    LogCapture capture;
+    {
+        // Ends the process if it tries to read the script.
+        Orvel::SqliteConnector connector;
+        QCOMPARE(connector.initializeDatabase(), true);
+    }
+    {
+        Orvel::SqliteConnector connector(OrvelTest::defaultDatabasePath(),
+                                         QStringLiteral("second"));
+        QCOMPARE(connector.initializeDatabase(), true);
+    }
+    QCOMPARE(capture.lines(), QList<QByteArray>());
+}
+
+void TestConnector::scriptPieces_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("tables");
+
+    QTest::newRow("pieces end in ## and white space")
+        << QByteArray("CREATE TABLE A (a INTEGER PRIMARY KEY AUTOINCREMENT)##\n"
+                      "CREATE TABLE B (b TEXT)##  \n\t\n##\n")
+        << "A\nB\nsqlite_sequence";
+    QTest::newRow("no separator after the last statement")
+        << QByteArray("CREATE TABLE A (a)##CREATE TABLE B (b)") << "A\nB";
+    QTest::newRow("comment-only and semicolon-only pieces")
+        << QByteArray("-- tables of the test\n##CREATE TABLE A (a)##;##") << "A";
+    QTest::newRow("empty piece between separators")
+        << QByteArray("CREATE TABLE A (a)####CREATE TABLE B (b)##") << "A\nB";
+    QTest::newRow("zero byte ends the script")
+        << QByteArray("CREATE TABLE A (a)##\n\0THIS IS NOT SQL##", 37) << "A";
+    QTest::newRow("windows line ends")
+        << QByteArray("CREATE TABLE A (a)\r\n##\r\nCREATE TABLE B (b)\r\n##\r\n") << "A\nB";
+}
+
+void TestConnector::scriptPieces()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QString, tables);
+
+    const QString directory = prepareScript(script);
+    QVERIFY(!directory.isEmpty());
+    const QString path = m_scratch.filePath(QStringLiteral("pieces%1.sqlite").arg(m_fileCounter));
+    EnvironmentOverride schema("ORVEL_SCHEMA_DIR", QFile::encodeName(directory));
+
+    LogCapture capture;
+    {
+        Orvel::SqliteConnector connector(path, QStringLiteral("pieces"));
+        QVERIFY(connector.database && connector.database->isOpen());
+    }
+    QCOMPARE(capture.lines(), QList<QByteArray>());
+    QCOMPARE(OrvelTest::sqlite3(path, tablesQuery), tables);
+}
+
+void TestConnector::failingStatementStopsInitialization()
+{
+    const QString directory = prepareScript("CREATE TABLE A (a)##\n"
+                                            "INSERT INTO MISSING VALUES (1)\n"
+                                            "##CREATE TABLE B (b)##");
+    QVERIFY(!directory.isEmpty());
+    QTemporaryDir withoutScript;
+    const QString path = m_scratch.filePath(QStringLiteral("failing.sqlite"));
+    EnvironmentOverride schema("ORVEL_SCHEMA_DIR", QFile::encodeName(withoutScript.path()));
+    Orvel::SqliteConnector connector(path, QStringLiteral("failing"));
+    qputenv("ORVEL_SCHEMA_DIR", QFile::encodeName(directory));
+
+    LogCapture capture;
+    QCOMPARE(connector.initializeDatabase(), false);
+    const QString errorText = connector.queryErrorText();
+    QVERIFY2(errorText.contains(QStringLiteral("no such table: MISSING")), qPrintable(errorText));
+    QCOMPARE(capture.lines(),
+             (QList<QByteArray>{
+                 LogCapture::line(
+                     "ERROR", "Query execution failed: \"INSERT INTO MISSING VALUES (1)\" \n \"" +
+                                  errorText.toUtf8() + '"'),
+                 LogCapture::line("ERROR", "Initialization failed!")}));
+    // The statement after the failing one never ran, and the one before is not committed.
+    QCOMPARE(connector.database->tables(QSql::Tables), QStringList{QStringLiteral("A")});
+    QCOMPARE(OrvelTest::sqlite3(path, tablesQuery), QString());
+}
+
+void TestConnector::missingScript()
+{
+    QTemporaryDir withoutScript;
+    const QString path = m_scratch.filePath(QStringLiteral("unscripted.sqlite"));
+    EnvironmentOverride schema("ORVEL_SCHEMA_DIR", QFile::encodeName(withoutScript.path()));
+
+    LogCapture capture;
+    Orvel::SqliteConnector connector(path, QStringLiteral("unscripted"));
+    QCOMPARE(capture.lines(), QList<QByteArray>{scriptMissingLine});
+    capture.clear();
+
+    QCOMPARE(connector.initializeDatabase(), false);
+    QCOMPARE(capture.lines(), QList<QByteArray>{scriptMissingLine});
+    QVERIFY(connector.database && connector.database->isOpen());
+    QCOMPARE(connector.database->tables(QSql::Tables).size(), 0);
+}
+
+void TestConnector::closeConnectionTwice()
+{
+    const QString path = m_scratch.filePath(QStringLiteral("closing.sqlite"));
+    Orvel::SqliteConnector connector(path, QStringLiteral("closing"));
+    QVERIFY(connector.database && connector.database->isOpen());
+
+    LogCapture capture;
+    connector.closeConnection();
+    QCOMPARE(capture.lines(), QList<QByteArray>());
+    QVERIFY(!connector.database);
+    QVERIFY(!connector.sqlQuery);
+    QVERIFY(!QSqlDatabase::contains(QStringLiteral("closing")));
+
+    connector.closeConnection();
+    QCOMPARE(capture.lines(), QList<QByteArray>{alreadyClosedLine});
+}
+
+void TestConnector::closeCompactsDatabase()
+{
+    const QString path = m_scratch.filePath(QStringLiteral("compact.sqlite"));
+    Orvel::SqliteConnector connector(path, QStringLiteral("compact"));
+    QVERIFY(connector.database && connector.database->isOpen());
+
+    OrvelTest::sqlite3(path, QStringLiteral("INSERT INTO BINARY (data) VALUES "
+                                            "(zeroblob(400000)); DELETE FROM BINARY;"));
+    const QString freePages = OrvelTest::sqlite3(path, QStringLiteral("PRAGMA freelist_count;"));
+    QVERIFY2(freePages.toInt() > 50, qPrintable(freePages));
+
+    connector.closeConnection();
+    QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("PRAGMA freelist_count;")),
+             QStringLiteral("0"));
+}
+
+void TestConnector::deleteDatabase_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<bool>("expected");
+    QTest::addColumn<QList<QByteArray>>("lines");
+
+    QTest::newRow("open connection")
+        << "open" << true << QList<QByteArray>{LogCapture::line("INFO", "Database file deleted.")};
+    QTest::newRow("connection closed before")
+        << "closed" << true
+        << QList<QByteArray>{alreadyClosedLine, LogCapture::line("INFO", "Database file deleted.")};
+    QTest::newRow("file already gone") << "gone" << false << QList<QByteArray>();
+    QTest::newRow("path names a directory")
+        << "directory" << false
+        << QList<QByteArray>{LogCapture::line("ERROR", "Database file cannot be deleted.")};
+}
+
+void TestConnector::deleteDatabase()
+{
+    QFETCH(QString, situation);
+    QFETCH(bool, expected);
+    QFETCH(QList<QByteArray>, lines);
+
+    const QString path =
+        m_scratch.filePath(QStringLiteral("deleted%1.sqlite").arg(++m_fileCounter));
+    Orvel::SqliteConnector connector(path, QStringLiteral("deleted"));
+    QVERIFY(connector.database && connector.database->isOpen());
+    QVERIFY(QFile::exists(path));
+
+    if (situation == QLatin1String("closed"))
+        connector.closeConnection();
+    else if (situation == QLatin1String("gone"))
+        QVERIFY(QFile::remove(path));
+    else if (situation == QLatin1String("directory"))
+        connector.databasePath = m_scratch.path();
+
+    LogCapture capture;
+    QCOMPARE(connector.deleteDatabase(), expected);
+    QCOMPARE(capture.lines(), lines);
+    QVERIFY(!connector.database);
+    QVERIFY(!connector.sqlQuery);
+    QVERIFY(!QSqlDatabase::contains(QStringLiteral("deleted")));
+    QCOMPARE(QFile::exists(path), situation == QLatin1String("directory"));
+}
+
+void TestConnector::unusablePathLeavesConnectorUsable()
+{
+    const QString unusable = m_scratch.filePath(QStringLiteral("missing/folder/db.sqlite"));
+
+    LogCapture capture;
+    Orvel::SqliteConnector connector(unusable, QStringLiteral("unusable"));
+    QCOMPARE(capture.lines(), QList<QByteArray>{cannotOpenLine});
+    QCOMPARE(connector.databasePath, unusable);
+    QCOMPARE(connector.connectionName, QStringLiteral("unusable"));
+    QVERIFY(!connector.database);
+    QVERIFY(!connector.sqlQuery);
+    QCOMPARE(connector.queryErrorText(), QString());
+    QCOMPARE(connector.initializeDatabase(), false);
+    QCOMPARE(connector.deleteDatabase(), false);
+    QCOMPARE(capture.lines(), (QList<QByteArray>{cannotOpenLine, alreadyClosedLine}));
+
+    // A later attempt on a usable path succeeds with the same object.
+    capture.clear();
+    connector.databasePath = m_scratch.filePath(QStringLiteral("usable.sqlite"));
+    QCOMPARE(connector.createConnection(), true);
+    QCOMPARE(connector.initializeDatabase(), true);
+    QCOMPARE(connector.database->tables(QSql::Tables).size(), 7);
+    QCOMPARE(capture.lines(), QList<QByteArray>());
+}
+
+void TestConnector::reconnectReplacesRegisteredConnection()
+{
+    const QString path = m_scratch.filePath(QStringLiteral("reconnect.sqlite"));
+    Orvel::SqliteConnector connector(path, QStringLiteral("reconnect"));
+
+    LogCapture capture;
+    QCOMPARE(connector.createConnection(), true);
+    // The registered name is dropped and opened afresh, so it never counts as "already opened".
+    QCOMPARE(capture.lines(), QList<QByteArray>());
+    QVERIFY(connector.database && connector.database->isOpen());
+    QVERIFY(connector.sqlQuery);
+    QCOMPARE(connector.initializeDatabase(), true);
+    QVERIFY(connector.sqlQuery->exec(QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")));
+}
+
+void TestConnector::defaultConstructorEndsProcess_data()
+{
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("schemaDir");
+    QTest::addColumn<QByteArray>("logLine");
+    QTest::addColumn<QByteArray>("fatalMessage");
+
+    const QByteArray cannotConnect = "Database connection can't be established!";
+    const QByteArray cannotInitialize = "Database can't be initialized!";
+    QTest::newRow("home does not exist") << "missing/home"
+                                         << "schema" << cannotOpenLine << cannotConnect;
+    QTest::newRow("home is a file") << "plainfile"
+                                    << "schema" << cannotOpenLine << cannotConnect;
+    QTest::newRow("schema script missing") << "home"
+                                           << "noscript" << scriptMissingLine << cannotInitialize;
+}
+
+void TestConnector::defaultConstructorEndsProcess()
+{
+    QFETCH(QString, home);
+    QFETCH(QString, schemaDir);
+    QFETCH(QByteArray, logLine);
+    QFETCH(QByteArray, fatalMessage);
+
+    QTemporaryDir scratch;
+    QVERIFY(writeFile(scratch.filePath(QStringLiteral("plainfile")), "not a directory"));
+    QVERIFY(QDir(scratch.path()).mkpath(QStringLiteral("home")));
+    QVERIFY(QDir(scratch.path()).mkpath(QStringLiteral("noscript")));
+    const QString schema = schemaDir == QLatin1String("schema")
+                               ? QString::fromLocal8Bit(qgetenv("ORVEL_SCHEMA_DIR"))
+                               : scratch.filePath(schemaDir);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(childHomeVariable), scratch.filePath(home));
+    environment.insert(QLatin1String(childSchemaVariable), schema);
+    environment.insert(QStringLiteral("QT_MESSAGE_PATTERN"), QStringLiteral("%{message}"));
+    environment.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(child.waitForFinished(60000));
+
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    const QByteArray errors = child.readAllStandardError();
+    QCOMPARE(errors, logLine + '\n' + fatalMessage + '\n');
+    // Only the fatal path may create the database directory, and only in a usable home.
+    QCOMPARE(QFileInfo::exists(scratch.filePath(home) + QStringLiteral("/.orvel")),
+             home == QLatin1String("home"));
+}
+
+void TestConnector::persistSlotIsOnTheMetaObject()
+{
+    const QMetaObject& base = Orvel::DatabaseConnector::staticMetaObject;
+    QCOMPARE(base.className(), "Orvel::DatabaseConnector");
+    const int index = base.indexOfSlot("persist(Entity&)");
+    QVERIFY(index >= 0);
+    QCOMPARE(base.method(index).access(), QMetaMethod::Public);
+    QCOMPARE(base.method(index).typeName(), "bool");
+
+    const QMetaObject& sqlite = Orvel::SqliteConnector::staticMetaObject;
+    QCOMPARE(sqlite.className(), "Orvel::SqliteConnector");
+    QCOMPARE(sqlite.superClass(), &base);
+    QCOMPARE(sqlite.methodCount(), base.methodCount());
+}
+
+void TestConnector::persist_data()
+{
+    QTest::addColumn<bool>("isNew");
+    QTest::addColumn<bool>("isRemoved");
+    QTest::addColumn<bool>("insertSucceeds");
+    QTest::addColumn<bool>("updateSucceeds");
+    QTest::addColumn<bool>("deleteSucceeds");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<bool>("expected");
+
+    const QStringList insert{QStringLiteral("insert")};
+    const QStringList update{QStringLiteral("update")};
+    const QStringList insertDelete{QStringLiteral("insert"), QStringLiteral("delete")};
+    const QStringList updateDelete{QStringLiteral("update"), QStringLiteral("delete")};
+
+    QTest::newRow("new record is inserted")
+        << true << false << true << true << true << insert << true;
+    QTest::newRow("stored record is updated")
+        << false << false << true << true << true << update << true;
+    QTest::newRow("new removed record is inserted, then deleted")
+        << true << true << true << true << true << insertDelete << true;
+    QTest::newRow("stored removed record is updated, then deleted")
+        << false << true << true << true << true << updateDelete << true;
+    QTest::newRow("failed insert") << true << false << false << true << true << insert << false;
+    QTest::newRow("failed update") << false << false << true << false << true << update << false;
+    QTest::newRow("delete outcome replaces a failed update")
+        << false << true << true << false << true << updateDelete << true;
+    QTest::newRow("delete outcome replaces a successful insert")
+        << true << true << true << true << false << insertDelete << false;
+}
+
+void TestConnector::persist()
+{
+    QFETCH(bool, isNew);
+    QFETCH(bool, isRemoved);
+    QFETCH(bool, insertSucceeds);
+    QFETCH(bool, updateSucceeds);
+    QFETCH(bool, deleteSucceeds);
+    QFETCH(QStringList, calls);
+    QFETCH(bool, expected);
+
+    Orvel::SqliteConnector connector(m_scratch.filePath(QStringLiteral("persist.sqlite")),
+                                     QStringLiteral("persist"));
+    RecordingEntity entity;
+    entity.isNew = isNew;
+    entity.isRemoved = isRemoved;
+    entity.insertSucceeds = insertSucceeds;
+    entity.updateSucceeds = updateSucceeds;
+    entity.deleteSucceeds = deleteSucceeds;
+
+    LogCapture capture;
+    QCOMPARE(connector.persist(entity), expected);
+    QCOMPARE(entity.calls, calls);
+    QCOMPARE(capture.lines(),
+             expected
+                 ? QList<QByteArray>()
+                 : QList<QByteArray>{LogCapture::line("ERROR", "Database modification failed.")});
+    // The slot leaves the flags to the record's own operations.
+    QCOMPARE(entity.isNew, isNew);
+    QCOMPARE(entity.isRemoved, isRemoved);
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    if (qEnvironmentVariableIsSet(childHomeVariable))
+        return runChild();
+    TestConnector test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_connector.moc"

@@ -1,0 +1,620 @@
+// Selecting, filtering, sorting and batching todos with a Query.
+//
+// The device runs in Europe/Berlin with the clock fixed at Wednesday 14 January 2015, 12:00
+// (tst_query.cmake); the todos live in the device's winter zone, so their readable dates carry
+// no zone suffix.
+
+#include "loghandler.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+#include <algorithm>
+#include <climits>
+#include <orvel/alarm.h>
+#include <orvel/field.h>
+#include <orvel/fieldtype.h>
+#include <orvel/query.h>
+#include <orvel/recurrence.h>
+#include <orvel/todo.h>
+
+using Orvel::Alarm;
+using Orvel::Field;
+using Orvel::FieldType;
+using Orvel::Query;
+using Orvel::Recurrence;
+using Orvel::Todo;
+
+namespace {
+
+const char todoZone[] = "+01:00";
+
+QDateTime local(const char* text)
+{
+    return QDateTime::fromString(QLatin1String(text), QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+// Todos numbered 1 to n through their id, owned by the list.
+class TodoList
+{
+public:
+    explicit TodoList(int count)
+    {
+        for (int id = 1; id <= count; ++id) {
+            Todo* todo = new Todo(nullptr);
+            todo->id = id;
+            todo->setTimeZone(QLatin1String(todoZone));
+            todos.append(todo);
+        }
+    }
+    ~TodoList() { qDeleteAll(todos); }
+    TodoList(const TodoList&) = delete;
+    TodoList& operator=(const TodoList&) = delete;
+
+    Todo* operator[](int id) const { return todos.at(id - 1); }
+
+    QList<Todo*> todos;
+};
+
+QList<int> idsOf(const QList<Todo*>& todos)
+{
+    QList<int> ids;
+    for (const Todo* todo : todos)
+        ids.append(todo->id);
+    return ids;
+}
+
+void setDates(Todo* todo, const char* start, const char* end, const char* created,
+              const char* lastModified)
+{
+    todo->setStartDate(local(start));
+    todo->setEndDate(local(end));
+    todo->creation_date = local(created).toUTC();
+    todo->lastModDate = local(lastModified).toUTC();
+}
+
+void addAlarm(Todo* todo, bool active)
+{
+    Alarm* alarm = new Alarm(nullptr);
+    alarm->setTodo(todo);
+    alarm->is_active = active;
+}
+
+Field* addField(Todo* todo, FieldType* type, const char* value)
+{
+    Field* field = new Field(nullptr);
+    field->setTodo(todo);
+    field->setFieldType(type);
+    field->value = QLatin1String(value);
+    return field;
+}
+
+enum DateRange { Active, Start, End, Creation, LastModification };
+
+using Comparator = bool (*)(const Todo*, const Todo*);
+const Comparator comparatorOfSortOrder[] = {
+    Orvel::CreationDateDescLessThan,   Orvel::CreationDateAscLessThan,
+    Orvel::StartDateDescLessThan,      Orvel::StartDateAscLessThan,
+    Orvel::AlphabeticallyDescLessThan, Orvel::AlphabeticallyAscLessThan};
+
+} // namespace
+
+class TestQuery : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void defaultsAfterConstruction();
+    void resetRestoresFiltersOnly();
+    void selectById_data();
+    void selectById();
+    void dateRanges_data();
+    void dateRanges();
+    void flags_data();
+    void flags();
+    void fieldFilters_data();
+    void fieldFilters();
+    void sorting_data();
+    void sorting();
+    void alphabeticalKeyIsExpandedFormatString();
+    void comparators_data();
+    void comparators();
+    void batching_data();
+    void batching();
+    void queryFinishedAfterResult();
+};
+
+void TestQuery::defaultsAfterConstruction()
+{
+    TodoList list(3);
+    list[1]->creation_date = local("2015-01-02 08:00").toUTC();
+    list[2]->creation_date = local("2015-01-03 08:00").toUTC();
+    list[3]->creation_date = local("2015-01-01 08:00").toUTC();
+    QList<Recurrence*> rules;
+    Query query(&list.todos, &rules);
+
+    QCOMPARE(query.objectName(), QStringLiteral("query"));
+    QCOMPARE(query.todos, &list.todos);
+    QCOMPARE(query.recurrences, &rules);
+    QCOMPARE(query.todoId, INT_MIN);
+    QVERIFY(query.fieldFilters->isEmpty());
+    for (const QDateTime& date :
+         {query.activeFrom, query.activeTo, query.startDateFrom, query.startDateTo,
+          query.endDateFrom, query.endDateTo, query.creationDateFrom, query.creationDateTo,
+          query.lastModDateFrom, query.lastModDateTo})
+        QVERIFY(date.isNull());
+    QCOMPARE(query.doneFilter, -1);
+    QCOMPARE(query.alarmFilter, -1);
+    QCOMPARE(query.sortOrder, int(Query::CreationDateDesc));
+    QCOMPARE(query.batchSize, 0);
+    QCOMPARE(query.includeRecurring, false);
+    QCOMPARE(query.onlyRecurring, false);
+    QCOMPARE(query.unfilteredRecurring, false);
+    QCOMPARE(query.nextOccurrenceOnly, false);
+    QCOMPARE(query.recurrence, nullptr);
+    QCOMPARE(query.recurringFilter, -1);
+    QVERIFY(query.result->isEmpty());
+    QVERIFY(query.recurringTodos->isEmpty());
+    QSignalSpy finished(&query, &Query::queryFinished);
+
+    query.execute();
+
+    QCOMPARE(idsOf(*query.result), (QList<int>{2, 1, 3}));
+    QCOMPARE(query.batchCount, 1);
+    QCOMPARE(idsOf(query.batch(0)), (QList<int>{2, 1, 3}));
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(Query(&list.todos).recurrences, nullptr);
+}
+
+void TestQuery::resetRestoresFiltersOnly()
+{
+    TodoList list(12);
+    FieldType type(nullptr);
+    Recurrence rule(nullptr);
+    QList<Recurrence*> rules{&rule};
+    Query query(&list.todos, &rules);
+    query.sortOrder = Query::AlphabeticallyAsc;
+    query.batchSize = 5;
+    query.execute();
+    QCOMPARE(query.batchCount, 3);
+    query.todoId = 4;
+    query.fieldFilters->insert(&type, new QList<QString>{QStringLiteral("x")});
+    query.activeFrom = query.startDateFrom = query.endDateFrom = local("2015-01-01 00:00");
+    query.creationDateFrom = query.lastModDateFrom = local("2015-01-01 00:00");
+    query.activeTo = query.startDateTo = query.endDateTo = local("2015-02-01 00:00");
+    query.creationDateTo = query.lastModDateTo = local("2015-02-01 00:00");
+    query.doneFilter = query.alarmFilter = query.recurringFilter = 1;
+    query.includeRecurring = query.onlyRecurring = true;
+    query.unfilteredRecurring = query.nextOccurrenceOnly = true;
+    query.recurrence = &rule;
+
+    query.reset();
+
+    QCOMPARE(query.todoId, INT_MIN);
+    QVERIFY(query.fieldFilters->isEmpty());
+    QVERIFY(query.activeFrom.isNull() && query.activeTo.isNull());
+    QVERIFY(query.startDateFrom.isNull() && query.startDateTo.isNull());
+    QVERIFY(query.endDateFrom.isNull() && query.endDateTo.isNull());
+    QVERIFY(query.creationDateFrom.isNull() && query.creationDateTo.isNull());
+    QVERIFY(query.lastModDateFrom.isNull() && query.lastModDateTo.isNull());
+    QCOMPARE(query.doneFilter, -1);
+    QCOMPARE(query.alarmFilter, -1);
+    QCOMPARE(query.recurringFilter, -1);
+    QCOMPARE(query.includeRecurring, false);
+    QCOMPARE(query.onlyRecurring, false);
+    QCOMPARE(query.unfilteredRecurring, false);
+    QCOMPARE(query.nextOccurrenceOnly, false);
+    QCOMPARE(query.recurrence, nullptr);
+    QVERIFY(query.result->isEmpty());
+    QCOMPARE(query.sortOrder, int(Query::AlphabeticallyAsc));
+    QCOMPARE(query.batchSize, 5);
+    QCOMPARE(query.batchCount, 3);
+    QCOMPARE(query.todos, &list.todos);
+    QCOMPARE(query.recurrences, &rules);
+}
+
+void TestQuery::selectById_data()
+{
+    QTest::addColumn<int>("todoId");
+    QTest::addColumn<QList<int>>("expected");
+
+    QTest::newRow("matching id, other filters ignored") << 2 << QList<int>{2};
+    QTest::newRow("first of two todos with the same id") << 3 << QList<int>{3};
+    QTest::newRow("no todo with the id") << 9 << QList<int>{};
+}
+
+void TestQuery::selectById()
+{
+    QFETCH(int, todoId);
+    QFETCH(QList<int>, expected);
+
+    TodoList list(4);
+    list[4]->id = 3;
+    list[4]->note = QStringLiteral("second with id 3");
+    Query query(&list.todos);
+    query.todoId = todoId;
+    query.doneFilter = 2;
+    query.startDateFrom = local("2030-01-01 00:00");
+    query.startDateTo = local("2030-01-02 00:00");
+    // Occurrences are not computed: the missing interval would otherwise be reported.
+    query.includeRecurring = true;
+    OrvelTest::LogCapture log;
+
+    query.execute();
+
+    QCOMPARE(idsOf(*query.result), expected);
+    if (!expected.isEmpty())
+        QVERIFY(query.result->first() == list[expected.first()]);
+    QCOMPARE(log.lines(), QList<QByteArray>());
+}
+
+void TestQuery::dateRanges_data()
+{
+    QTest::addColumn<int>("range");
+    QTest::addColumn<QDateTime>("from");
+    QTest::addColumn<QDateTime>("to");
+    QTest::addColumn<QList<int>>("expected");
+
+    const QList<int> all{1, 2, 3};
+    const QDateTime none;
+    const QDateTime invalid(QDate(2015, 13, 1), QTime(0, 0));
+
+    QTest::newRow("active: spans touching both bounds overlap")
+        << int(Active) << local("2015-01-12 18:00") << local("2015-01-20 00:00") << all;
+    QTest::newRow("active: a minute inside both bounds")
+        << int(Active) << local("2015-01-12 18:01") << local("2015-01-19 23:59") << QList<int>{2};
+    QTest::newRow("active: started before, ends inside")
+        << int(Active) << local("2015-01-11 00:00") << local("2015-01-13 00:00") << QList<int>{1};
+    QTest::newRow("active: interval inside the span")
+        << int(Active) << local("2015-01-21 00:00") << local("2015-01-22 00:00") << QList<int>{3};
+    QTest::newRow("active: only from") << int(Active) << local("2015-01-30 00:00") << none << all;
+    QTest::newRow("active: only to") << int(Active) << none << local("2015-01-01 00:00") << all;
+    QTest::newRow("active: invalid bound")
+        << int(Active) << invalid << local("2015-01-01 00:00") << all;
+    QTest::newRow("start: both bounds inclusive")
+        << int(Start) << local("2015-01-14 09:00") << local("2015-01-20 00:00") << QList<int>{2, 3};
+    QTest::newRow("start: a minute after")
+        << int(Start) << local("2015-01-14 09:01") << local("2015-01-20 00:00") << QList<int>{3};
+    QTest::newRow("start: only from") << int(Start) << local("2015-01-30 00:00") << none << all;
+    QTest::newRow("start: only to") << int(Start) << none << local("2015-01-01 00:00") << all;
+    QTest::newRow("end: both bounds inclusive")
+        << int(End) << local("2015-01-12 18:00") << local("2015-01-14 10:00") << QList<int>{1, 2};
+    QTest::newRow("end: a minute before")
+        << int(End) << local("2015-01-12 18:00") << local("2015-01-14 09:59") << QList<int>{1};
+    QTest::newRow("end: only to") << int(End) << none << local("2015-01-01 00:00") << all;
+    QTest::newRow("creation: both bounds inclusive")
+        << int(Creation) << local("2015-01-05 08:00") << local("2015-01-09 08:00")
+        << QList<int>{2, 3};
+    QTest::newRow("creation: only from")
+        << int(Creation) << local("2015-01-30 00:00") << none << all;
+    QTest::newRow("last modification: both bounds inclusive")
+        << int(LastModification) << local("2015-01-02 08:00") << local("2015-01-06 08:00")
+        << QList<int>{1, 2};
+    QTest::newRow("last modification: a minute after")
+        << int(LastModification) << local("2015-01-02 08:01") << local("2015-01-06 08:00")
+        << QList<int>{2};
+    QTest::newRow("last modification: only to")
+        << int(LastModification) << none << local("2015-01-01 00:00") << all;
+    QTest::newRow("no range") << int(Active) << none << none << all;
+}
+
+void TestQuery::dateRanges()
+{
+    QFETCH(int, range);
+    QFETCH(QDateTime, from);
+    QFETCH(QDateTime, to);
+    QFETCH(QList<int>, expected);
+
+    TodoList list(3);
+    setDates(list[1], "2015-01-10 09:00", "2015-01-12 18:00", "2015-01-01 08:00",
+             "2015-01-02 08:00");
+    setDates(list[2], "2015-01-14 09:00", "2015-01-14 10:00", "2015-01-05 08:00",
+             "2015-01-06 08:00");
+    setDates(list[3], "2015-01-20 00:00", "2015-01-25 23:59", "2015-01-09 08:00",
+             "2015-01-10 08:00");
+    Query query(&list.todos);
+    query.sortOrder = Query::CreationDateAsc;
+    QDateTime* bounds[][2] = {{&query.activeFrom, &query.activeTo},
+                              {&query.startDateFrom, &query.startDateTo},
+                              {&query.endDateFrom, &query.endDateTo},
+                              {&query.creationDateFrom, &query.creationDateTo},
+                              {&query.lastModDateFrom, &query.lastModDateTo}};
+    *bounds[range][0] = from;
+    *bounds[range][1] = to;
+
+    query.execute();
+
+    QCOMPARE(idsOf(*query.result), expected);
+}
+
+void TestQuery::flags_data()
+{
+    QTest::addColumn<int>("doneFilter");
+    QTest::addColumn<int>("alarmFilter");
+    QTest::addColumn<int>("recurringFilter");
+    QTest::addColumn<QList<int>>("expected");
+
+    QTest::newRow("no filter") << -1 << -1 << -1 << QList<int>{1, 2, 3, 4};
+    QTest::newRow("not done") << 0 << -1 << -1 << QList<int>{2, 3};
+    QTest::newRow("done") << 1 << -1 << -1 << QList<int>{1, 4};
+    QTest::newRow("done 2 rejects everything") << 2 << -1 << -1 << QList<int>{};
+    QTest::newRow("without active alarm") << -1 << 0 << -1 << QList<int>{2, 3, 4};
+    QTest::newRow("with active alarm") << -1 << 1 << -1 << QList<int>{1};
+    QTest::newRow("alarm 2 rejects everything") << -1 << 2 << -1 << QList<int>{};
+    QTest::newRow("not recurring") << -1 << -1 << 0 << QList<int>{1, 4};
+    QTest::newRow("recurring") << -1 << -1 << 1 << QList<int>{2, 3, 4};
+    QTest::newRow("recurring 2 filters nothing") << -1 << -1 << 2 << QList<int>{1, 2, 3, 4};
+    QTest::newRow("not done and recurring") << 0 << -1 << 1 << QList<int>{2, 3};
+    QTest::newRow("done with active alarm, not recurring") << 1 << 1 << 0 << QList<int>{1};
+}
+
+void TestQuery::flags()
+{
+    QFETCH(int, doneFilter);
+    QFETCH(int, alarmFilter);
+    QFETCH(int, recurringFilter);
+    QFETCH(QList<int>, expected);
+
+    TodoList list(4);
+    list[1]->is_done = true;
+    addAlarm(list[1], false);
+    addAlarm(list[1], true);
+    list[1]->recurrence_id = -1;
+    addAlarm(list[2], false);
+    list[2]->recurrence_id = 0;
+    list[3]->recurrence_id = 5;
+    list[4]->is_done = true;
+    list[4]->recurrence_id = -2; // below -1: never rejected by the recurring filter
+    Query query(&list.todos);
+    query.sortOrder = -1;
+    query.doneFilter = doneFilter;
+    query.alarmFilter = alarmFilter;
+    query.recurringFilter = recurringFilter;
+
+    query.execute();
+
+    QCOMPARE(idsOf(*query.result), expected);
+}
+
+void TestQuery::fieldFilters_data()
+{
+    QTest::addColumn<bool>("filterRoom");
+    QTest::addColumn<QStringList>("roomTexts");
+    QTest::addColumn<bool>("filterPriority");
+    QTest::addColumn<QStringList>("priorityTexts");
+    QTest::addColumn<QList<int>>("expected");
+
+    QTest::newRow("no filter") << false << QStringList() << false << QStringList()
+                               << QList<int>{1, 2, 3, 4, 5};
+    QTest::newRow("capitals match lower case inside a value")
+        << true << QStringList{"TABL"} << false << QStringList() << QList<int>{1, 5};
+    QTest::newRow("any text of the list")
+        << true << QStringList{"xyz", "GARD"} << false << QStringList() << QList<int>{2};
+    QTest::newRow("a value of another type does not match")
+        << true << QStringList{"kitchen"} << false << QStringList() << QList<int>{1};
+    QTest::newRow("an empty list of texts fails every todo")
+        << true << QStringList() << false << QStringList() << QList<int>{};
+    QTest::newRow("an empty text matches every value of the type")
+        << true << QStringList{""} << false << QStringList() << QList<int>{1, 2, 5};
+    QTest::newRow("every type must match")
+        << true << QStringList{"kitchen"} << true << QStringList{"URGENT"} << QList<int>{1};
+    QTest::newRow("every type must match, none does")
+        << true << QStringList{"garden"} << true << QStringList{"urgent"} << QList<int>{};
+}
+
+void TestQuery::fieldFilters()
+{
+    QFETCH(bool, filterRoom);
+    QFETCH(QStringList, roomTexts);
+    QFETCH(bool, filterPriority);
+    QFETCH(QStringList, priorityTexts);
+    QFETCH(QList<int>, expected);
+
+    FieldType room(nullptr);
+    room.id = 10;
+    FieldType priority(nullptr);
+    priority.id = 20;
+    TodoList list(5);
+    addField(list[1], &room, "Kitchen Table");
+    addField(list[1], &priority, "urgent");
+    addField(list[2], &room, "garden");
+    addField(list[3], &priority, "kitchen");
+    // Matched by its own type id, without a type object.
+    Field* loose = addField(list[5], nullptr, "TABLE top");
+    loose->field_type_id = 10;
+    Query query(&list.todos);
+    query.sortOrder = -1;
+    if (filterRoom)
+        query.fieldFilters->insert(&room, new QList<QString>(roomTexts));
+    if (filterPriority)
+        query.fieldFilters->insert(&priority, new QList<QString>(priorityTexts));
+
+    query.execute();
+
+    QCOMPARE(idsOf(*query.result), expected);
+}
+
+void TestQuery::sorting_data()
+{
+    QTest::addColumn<int>("sortOrder");
+    QTest::addColumn<QList<int>>("expected");
+
+    QTest::newRow("creation date descending")
+        << int(Query::CreationDateDesc) << QList<int>{4, 1, 3, 2};
+    QTest::newRow("creation date ascending")
+        << int(Query::CreationDateAsc) << QList<int>{2, 3, 1, 4};
+    QTest::newRow("start date descending, undated last")
+        << int(Query::StartDateDesc) << QList<int>{1, 4, 3, 2};
+    QTest::newRow("start date ascending, undated first")
+        << int(Query::StartDateAsc) << QList<int>{2, 3, 4, 1};
+    QTest::newRow("alphabetically descending")
+        << int(Query::AlphabeticallyDesc) << QList<int>{2, 4, 1, 3};
+    QTest::newRow("alphabetically ascending, by code unit")
+        << int(Query::AlphabeticallyAsc) << QList<int>{3, 1, 4, 2};
+    QTest::newRow("unknown order 6 keeps the list order") << 6 << QList<int>{1, 2, 3, 4};
+    QTest::newRow("unknown order -1 keeps the list order") << -1 << QList<int>{1, 2, 3, 4};
+}
+
+void TestQuery::sorting()
+{
+    QFETCH(int, sortOrder);
+    QFETCH(QList<int>, expected);
+
+    TodoList list(4);
+    const char* formats[] = {"apple", "cherry", "Banana", "banana"};
+    const char* created[] = {"2015-01-03 08:00", "2015-01-01 08:00", "2015-01-02 08:00",
+                             "2015-01-04 08:00"};
+    const char* starts[] = {"2015-01-20 09:00", nullptr, "2015-01-10 09:00", "2015-01-15 09:00"};
+    for (int id = 1; id <= 4; ++id) {
+        Todo* todo = list[id];
+        todo->format_string = QLatin1String(formats[id - 1]);
+        todo->creation_date = local(created[id - 1]).toUTC();
+        todo->start_date = starts[id - 1] ? local(starts[id - 1]).toUTC() : QDateTime();
+    }
+    Query query(&list.todos);
+    query.sortOrder = sortOrder;
+
+    query.execute();
+
+    QCOMPARE(idsOf(*query.result), expected);
+}
+
+// The key is the expansion, here the readable dates "Yesterday", "Today" and "Tomorrow".
+void TestQuery::alphabeticalKeyIsExpandedFormatString()
+{
+    TodoList list(3);
+    const char* starts[] = {"2015-01-13 00:00", "2015-01-14 00:00", "2015-01-15 00:00"};
+    const char* ends[] = {"2015-01-13 23:59", "2015-01-14 23:59", "2015-01-15 23:59"};
+    for (int id = 1; id <= 3; ++id) {
+        list[id]->format_string = QStringLiteral("%-1%");
+        list[id]->setStartDate(local(starts[id - 1]));
+        list[id]->setEndDate(local(ends[id - 1]));
+    }
+    QCOMPARE(list[2]->readableFormatString(), QStringLiteral("Today"));
+    Query query(&list.todos);
+
+    query.sortOrder = Query::AlphabeticallyAsc;
+    query.execute();
+    QCOMPARE(idsOf(*query.result), (QList<int>{2, 3, 1}));
+
+    query.sortOrder = Query::AlphabeticallyDesc;
+    query.execute();
+    QCOMPARE(idsOf(*query.result), (QList<int>{1, 3, 2}));
+}
+
+void TestQuery::comparators_data()
+{
+    QTest::addColumn<int>("comparator");
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<bool>("expected");
+
+    // Todo 1 is earlier and "a", todo 2 later and "b", todo 3 undated and "a".
+    const int creationDesc = Query::CreationDateDesc, creationAsc = Query::CreationDateAsc;
+    const int startDesc = Query::StartDateDesc, startAsc = Query::StartDateAsc;
+    const int alphaDesc = Query::AlphabeticallyDesc, alphaAsc = Query::AlphabeticallyAsc;
+    QTest::newRow("start asc: earlier first") << startAsc << 1 << 2 << true;
+    QTest::newRow("start asc: later not first") << startAsc << 2 << 1 << false;
+    QTest::newRow("start asc: equal") << startAsc << 1 << 1 << false;
+    QTest::newRow("start asc: undated first") << startAsc << 3 << 1 << true;
+    QTest::newRow("start asc: dated after undated") << startAsc << 1 << 3 << false;
+    QTest::newRow("start desc: later first") << startDesc << 2 << 1 << true;
+    QTest::newRow("start desc: earlier not first") << startDesc << 1 << 2 << false;
+    QTest::newRow("start desc: undated last") << startDesc << 1 << 3 << true;
+    QTest::newRow("creation asc: earlier first") << creationAsc << 1 << 2 << true;
+    QTest::newRow("creation asc: later not first") << creationAsc << 2 << 1 << false;
+    QTest::newRow("creation desc: later first") << creationDesc << 2 << 1 << true;
+    QTest::newRow("creation desc: equal") << creationDesc << 2 << 2 << false;
+    QTest::newRow("alphabetically asc: a before b") << alphaAsc << 1 << 2 << true;
+    QTest::newRow("alphabetically asc: equal texts") << alphaAsc << 1 << 3 << false;
+    QTest::newRow("alphabetically desc: b before a") << alphaDesc << 2 << 1 << true;
+    QTest::newRow("alphabetically desc: a not before b") << alphaDesc << 1 << 2 << false;
+}
+
+void TestQuery::comparators()
+{
+    QFETCH(int, comparator);
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(bool, expected);
+
+    TodoList list(3);
+    setDates(list[1], "2015-01-10 09:00", "2015-01-10 10:00", "2015-01-01 08:00",
+             "2015-01-01 08:00");
+    setDates(list[2], "2015-01-11 09:00", "2015-01-11 10:00", "2015-01-02 08:00",
+             "2015-01-02 08:00");
+    list[1]->format_string = QStringLiteral("a");
+    list[2]->format_string = QStringLiteral("b");
+    list[3]->format_string = QStringLiteral("a");
+    list[3]->start_date = QDateTime();
+
+    QCOMPARE(comparatorOfSortOrder[comparator](list[a], list[b]), expected);
+}
+
+void TestQuery::batching_data()
+{
+    QTest::addColumn<int>("resultSize");
+    QTest::addColumn<int>("batchSize");
+    QTest::addColumn<int>("expectedBatchCount");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QList<int>>("expected");
+
+    QTest::newRow("10 by 5, first") << 10 << 5 << 3 << 0 << QList<int>{1, 2, 3, 4, 5};
+    QTest::newRow("10 by 5, second") << 10 << 5 << 3 << 1 << QList<int>{6, 7, 8, 9, 10};
+    QTest::newRow("10 by 5, last is empty") << 10 << 5 << 3 << 2 << QList<int>{};
+    QTest::newRow("10 by 5, batch -1") << 10 << 5 << 3 << -1 << QList<int>{};
+    QTest::newRow("10 by 5, batch batchCount") << 10 << 5 << 3 << 3 << QList<int>{};
+    QTest::newRow("10 by 3, short last") << 10 << 3 << 4 << 3 << QList<int>{10};
+    QTest::newRow("5 by 5, first") << 5 << 5 << 2 << 0 << QList<int>{1, 2, 3, 4, 5};
+    QTest::newRow("5 by 5, last is empty") << 5 << 5 << 2 << 1 << QList<int>{};
+    QTest::newRow("0 by 5") << 0 << 5 << 1 << 0 << QList<int>{};
+    QTest::newRow("0 by 5, batch batchCount") << 0 << 5 << 1 << 1 << QList<int>{};
+    QTest::newRow("size 0 is one batch")
+        << 10 << 0 << 1 << 0 << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    QTest::newRow("size 0, batch 1") << 10 << 0 << 1 << 1 << QList<int>{};
+    QTest::newRow("negative size is one batch") << 5 << -3 << 1 << 0 << QList<int>{1, 2, 3, 4, 5};
+}
+
+void TestQuery::batching()
+{
+    QFETCH(int, resultSize);
+    QFETCH(int, batchSize);
+    QFETCH(int, expectedBatchCount);
+    QFETCH(int, index);
+    QFETCH(QList<int>, expected);
+
+    TodoList list(resultSize);
+    Query query(&list.todos);
+    query.sortOrder = -1;
+    query.batchSize = batchSize;
+
+    query.execute();
+
+    QCOMPARE(query.batchCount, expectedBatchCount);
+    QCOMPARE(idsOf(query.batch(index)), expected);
+}
+
+void TestQuery::queryFinishedAfterResult()
+{
+    TodoList list(7);
+    Query query(&list.todos);
+    query.batchSize = 3;
+    query.doneFilter = 0;
+    list[2]->is_done = true;
+    int seenResult = -1;
+    int seenBatchCount = -1;
+    connect(
+        &query, &Query::queryFinished, this,
+        [&] {
+            seenResult = query.result->size();
+            seenBatchCount = query.batchCount;
+        },
+        Qt::DirectConnection);
+
+    query.execute();
+
+    QCOMPARE(seenResult, 6);
+    QCOMPARE(seenBatchCount, 3);
+}
+
+QTEST_GUILESS_MAIN(TestQuery)
+#include "tst_query.moc"
