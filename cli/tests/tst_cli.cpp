@@ -21,6 +21,17 @@ const char dateMessage[] = "orvel: cannot read date '%1', expected YYYY-MM-DD[ H
         QCOMPARE((result).exitCode, (code));                                                       \
     } while (false)
 
+// Compares lines as one text, and prints both in full when they differ.
+#define COMPARE_LINES(actual, expected)                                                            \
+    do {                                                                                           \
+        const QString actualText = QStringList(actual).join(QLatin1Char('\n'));                    \
+        const QString expectedText = QStringList(expected).join(QLatin1Char('\n'));                \
+        if (actualText != expectedText)                                                            \
+            qWarning("Actual lines:\n%s\nExpected lines:\n%s", qPrintable(actualText),             \
+                     qPrintable(expectedText));                                                    \
+        QCOMPARE(actualText, expectedText);                                                        \
+    } while (false)
+
 QStringList firstColumn(const QStringList& lines)
 {
     QStringList ids;
@@ -225,7 +236,7 @@ void TestCli::showPrintsEveryDetail()
                                   QStringLiteral("Attachments:"),
                                   QStringLiteral("  1  notes.txt  5 bytes"),
                                   QStringLiteral("Recurrence:    none")};
-    QCOMPARE(result.outLines(), expected);
+    COMPARE_LINES(result.outLines(), expected);
     QCOMPARE(result.err, QString());
 }
 
@@ -292,8 +303,8 @@ void TestCli::listShowsOneLinePerTodo()
     const RunResult result = orvel.run({QStringLiteral("list")});
 
     COMPARE_EXIT(result, 0);
-    QCOMPARE(result.outLines(),
-             QStringList{tabbed({QStringLiteral("1"), QStringLiteral("[ ]"), readableDate, text})});
+    COMPARE_LINES(result.outLines(), QStringList{tabbed({QStringLiteral("1"), QStringLiteral("[ ]"),
+                                                         readableDate, text})});
 }
 
 void TestCli::listFiltersAndSorts_data()
@@ -386,7 +397,7 @@ void TestCli::listFiltersAndSorts()
     const RunResult result = orvel.run(QStringList{QStringLiteral("list")} + arguments);
 
     COMPARE_EXIT(result, 0);
-    QCOMPARE(firstColumn(result.outLines()), ids);
+    COMPARE_LINES(firstColumn(result.outLines()), ids);
 }
 
 void TestCli::doneUndoneAndNoteChangeTheTodo()
@@ -400,23 +411,23 @@ void TestCli::doneUndoneAndNoteChangeTheTodo()
 
     const RunResult done = orvel.run({QStringLiteral("done"), QStringLiteral("1")});
     COMPARE_EXIT(done, 0);
-    QCOMPARE(done.outLines(), QStringList{tabbed({QStringLiteral("1"), QStringLiteral("[x]"), date,
-                                                  QStringLiteral("Buy milk")})});
+    COMPARE_LINES(done.outLines(), QStringList{tabbed({QStringLiteral("1"), QStringLiteral("[x]"),
+                                                       date, QStringLiteral("Buy milk")})});
     QCOMPARE(OrvelRun::sqlite(database, QStringLiteral("SELECT is_done FROM TODO_PROJECT")),
              QStringLiteral("1"));
 
     const RunResult undone = orvel.run({QStringLiteral("undone"), QStringLiteral("1")});
     COMPARE_EXIT(undone, 0);
-    QCOMPARE(undone.outLines(), QStringList{tabbed({QStringLiteral("1"), QStringLiteral("[ ]"),
-                                                    date, QStringLiteral("Buy milk")})});
+    COMPARE_LINES(undone.outLines(), QStringList{tabbed({QStringLiteral("1"), QStringLiteral("[ ]"),
+                                                         date, QStringLiteral("Buy milk")})});
     QCOMPARE(OrvelRun::sqlite(database, QStringLiteral("SELECT is_done FROM TODO_PROJECT")),
              QStringLiteral("0"));
 
     const RunResult note = orvel.run({QStringLiteral("note"), QStringLiteral("1"),
                                       QStringLiteral("Buy"), QStringLiteral("oat milk")});
     COMPARE_EXIT(note, 0);
-    QCOMPARE(note.outLines(), QStringList{tabbed({QStringLiteral("1"), QStringLiteral("[ ]"), date,
-                                                  QStringLiteral("Buy oat milk")})});
+    COMPARE_LINES(note.outLines(), QStringList{tabbed({QStringLiteral("1"), QStringLiteral("[ ]"),
+                                                       date, QStringLiteral("Buy oat milk")})});
     QCOMPARE(OrvelRun::sqlite(database, QStringLiteral("SELECT note FROM TODO_PROJECT")),
              QStringLiteral("Buy oat milk"));
 }
@@ -448,12 +459,12 @@ void TestCli::deleteRemovesTodoWithDependants()
     QCOMPARE(OrvelRun::sqlite(database, QStringLiteral("SELECT count(*) FROM FIELD_TYPE")),
              QStringLiteral("1"));
     const RunResult list = orvel.run({QStringLiteral("list")});
-    QCOMPARE(list.outLines(),
-             QStringList{tabbed({QStringLiteral("2"), QStringLiteral("[ ]"),
-                                 QStringLiteral("2090 Mar 4."), QStringLiteral("Kept")})});
+    COMPARE_LINES(list.outLines(),
+                  QStringList{tabbed({QStringLiteral("2"), QStringLiteral("[ ]"),
+                                      QStringLiteral("2090 Mar 4."), QStringLiteral("Kept")})});
     const RunResult show = orvel.run({QStringLiteral("show"), QStringLiteral("1")});
     COMPARE_EXIT(show, 1);
-    QCOMPARE(show.errLines(), QStringList{QStringLiteral("orvel: no todo with id 1")});
+    COMPARE_LINES(show.errLines(), QStringList{QStringLiteral("orvel: no todo with id 1")});
 }
 
 void TestCli::attachAndExportRoundTrip()
@@ -506,12 +517,13 @@ void TestCli::repeatAndInstanceUpToDate()
     const RunResult instance = orvel.run(
         {QStringLiteral("instance"), QStringLiteral("--until"), QStringLiteral("2090-03-06")});
     COMPARE_EXIT(instance, 0);
-    QCOMPARE(instance.outLines(),
-             (QStringList{
-                 tabbed({QStringLiteral("3"), QStringLiteral("[ ]"),
-                         QStringLiteral("2090 Mar 5. 09:00"), QStringLiteral("Water plants")}),
-                 tabbed({QStringLiteral("4"), QStringLiteral("[ ]"),
-                         QStringLiteral("2090 Mar 6. 09:00"), QStringLiteral("Water plants")})}));
+    COMPARE_LINES(
+        instance.outLines(),
+        (QStringList{
+            tabbed({QStringLiteral("3"), QStringLiteral("[ ]"), QStringLiteral("2090 Mar 5. 09:00"),
+                    QStringLiteral("Water plants")}),
+            tabbed({QStringLiteral("4"), QStringLiteral("[ ]"), QStringLiteral("2090 Mar 6. 09:00"),
+                    QStringLiteral("Water plants")})}));
     QCOMPARE(OrvelRun::sqlite(database, QStringLiteral("SELECT todo_id, recurrence_id, is_sample "
                                                        "FROM TODO_PROJECT ORDER BY todo_id")),
              QStringLiteral("1|1|0\n2|1|1\n3|1|0\n4|1|0"));
@@ -529,16 +541,16 @@ void TestCli::repeatAndInstanceUpToDate()
     const RunResult further = orvel.run(
         {QStringLiteral("instance"), QStringLiteral("--until"), QStringLiteral("2090-03-20")});
     COMPARE_EXIT(further, 0);
-    QCOMPARE(firstColumn(further.outLines()),
-             (QStringList{QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
-                          QStringLiteral("8")}));
+    COMPARE_LINES(firstColumn(further.outLines()),
+                  (QStringList{QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+                               QStringLiteral("8")}));
     QCOMPARE(further.outLines().constLast().section(QLatin1Char('\t'), 2, 2),
              QStringLiteral("2090 Mar 10. 09:00"));
     const RunResult list = orvel.run({QStringLiteral("list")});
-    QCOMPARE(firstColumn(list.outLines()),
-             (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("4"),
-                          QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
-                          QStringLiteral("8")}));
+    COMPARE_LINES(firstColumn(list.outLines()),
+                  (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("4"),
+                               QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+                               QStringLiteral("8")}));
 }
 
 void TestCli::nextInstancesNextOccurrence_data()
@@ -600,8 +612,8 @@ void TestCli::nextInstancesNextOccurrence()
     const RunResult again = orvel.run({QStringLiteral("next")});
 
     COMPARE_EXIT(next, 0);
-    QCOMPARE(next.outLines(), QStringList{tabbed({QStringLiteral("3"), QStringLiteral("[ ]"),
-                                                  readableDate, QStringLiteral("Task")})});
+    COMPARE_LINES(next.outLines(), QStringList{tabbed({QStringLiteral("3"), QStringLiteral("[ ]"),
+                                                       readableDate, QStringLiteral("Task")})});
     COMPARE_EXIT(again, 0);
     QCOMPARE(again.out, QString());
     QCOMPARE(OrvelRun::sqlite(orvel.defaultDatabase(),
@@ -632,15 +644,16 @@ void TestCli::listWithRecurringIncludesOccurrences()
     const RunResult plain = orvel.run({QStringLiteral("list")});
 
     COMPARE_EXIT(january, 0);
-    QCOMPARE(
+    COMPARE_LINES(
         january.outLines(),
         (QStringList{tabbed({QStringLiteral("1"), open, QStringLiteral("Jan 7. 09:00"), note}),
                      tabbed({QStringLiteral("R1"), open, QStringLiteral("Jan 19. 09:00"), note}),
                      tabbed({QStringLiteral("R1"), open, QStringLiteral("Jan 21. 09:00"), note})}));
     COMPARE_EXIT(lateJanuary, 0);
-    QCOMPARE(lateJanuary.outLines(), QStringList{tabbed({QStringLiteral("R1"), open,
-                                                         QStringLiteral("Jan 21. 09:00"), note})});
-    QCOMPARE(firstColumn(plain.outLines()), QStringList{QStringLiteral("1")});
+    COMPARE_LINES(
+        lateJanuary.outLines(),
+        QStringList{tabbed({QStringLiteral("R1"), open, QStringLiteral("Jan 21. 09:00"), note})});
+    COMPARE_LINES(firstColumn(plain.outLines()), QStringList{QStringLiteral("1")});
 }
 
 void TestCli::databaseWrittenByOneRunIsReadByTheNext()
@@ -659,9 +672,9 @@ void TestCli::databaseWrittenByOneRunIsReadByTheNext()
     COMPARE_EXIT(add, 0);
     COMPARE_EXIT(done, 0);
     COMPARE_EXIT(list, 0);
-    QCOMPARE(list.outLines(),
-             QStringList{tabbed({QStringLiteral("1"), QStringLiteral("[x]"),
-                                 QStringLiteral("2090 Mar 4."), QStringLiteral("Elsewhere")})});
+    COMPARE_LINES(list.outLines(), QStringList{tabbed({QStringLiteral("1"), QStringLiteral("[x]"),
+                                                       QStringLiteral("2090 Mar 4."),
+                                                       QStringLiteral("Elsewhere")})});
     QCOMPARE(OrvelRun::sqlite(other, QStringLiteral("SELECT note, is_done FROM TODO_PROJECT")),
              QStringLiteral("Elsewhere|1"));
     // The default database is a different one, created empty by the last run.
@@ -744,9 +757,9 @@ void TestCli::badInputCreatesNoDatabase()
                                         QStringLiteral("--start"), QStringLiteral("2026-13-01")});
 
     COMPARE_EXIT(result, 2);
-    QCOMPARE(result.errLines(),
-             (QStringList{QString::fromLatin1(dateMessage).arg(QStringLiteral("2026-13-01")),
-                          QStringLiteral("Try 'orvel add --help'.")}));
+    COMPARE_LINES(result.errLines(),
+                  (QStringList{QString::fromLatin1(dateMessage).arg(QStringLiteral("2026-13-01")),
+                               QStringLiteral("Try 'orvel add --help'.")}));
     QVERIFY(!QFile::exists(orvel.home() + QStringLiteral("/.orvel")));
 }
 
@@ -922,7 +935,7 @@ void TestCli::unknownIdsFail()
     const RunResult result = orvel.run(arguments);
 
     COMPARE_EXIT(result, 1);
-    QCOMPARE(result.errLines(), QStringList{message});
+    COMPARE_LINES(result.errLines(), QStringList{message});
     QCOMPARE(result.out, QString());
     QCOMPARE(dump(orvel.defaultDatabase()), before);
     QVERIFY(!QFile::exists(orvel.home() + QStringLiteral("/out.bin")));
@@ -965,10 +978,10 @@ void TestCli::unwritableDatabasePathFails()
         {QStringLiteral("list"), QStringLiteral("--db"), path, QStringLiteral("--verbose")});
 
     COMPARE_EXIT(add, 1);
-    QCOMPARE(add.errLines(), QStringList{message});
+    COMPARE_LINES(add.errLines(), QStringList{message});
     QCOMPARE(add.out, QString());
     COMPARE_EXIT(list, 1);
-    QCOMPARE(list.errLines(), QStringList{message});
+    COMPARE_LINES(list.errLines(), QStringList{message});
     COMPARE_EXIT(verbose, 1);
     QVERIFY2(verbose.err.contains(QStringLiteral(
                  "Cannot open database, unable to establish a database connection.")),

@@ -1,4 +1,5 @@
 #include "debug/log.h"
+#include "storage/statements.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -28,8 +29,6 @@ const char statementSeparator[] = "##";
 const char noStatementError[] = "No query Unable to fetch row";
 // Tables after the schema script: the six of the library and SQLite's sequence table.
 const int initializedTableCount = 7;
-
-const char vacuumStatement[] = "VACUUM";
 
 const char connectionFatalMessage[] = "Database connection can't be established!";
 const char initializationFatalMessage[] = "Database can't be initialized!";
@@ -79,11 +78,29 @@ QString schemaScriptPath()
                                     QLatin1String(schemaFileName));
 }
 
-// The script's text ends at its first zero byte, if it holds one.
-QString scriptText(const QByteArray& bytes)
+// Reads the whole script as text, which ends at its first zero byte if it holds one.
+bool readSchemaScript(QString* text)
 {
-    const int end = bytes.indexOf('\0');
-    return QString::fromLatin1(end < 0 ? bytes : bytes.left(end));
+    QFile script(schemaScriptPath());
+    if (!script.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    QByteArray bytes = script.readAll();
+    const auto end = bytes.indexOf('\0');
+    if (end >= 0)
+        bytes.truncate(end);
+    *text = QString::fromLatin1(bytes);
+    return true;
+}
+
+// Runs one piece of the script. A piece that holds no statement (white space after the last
+// separator, a lone ";", a comment) counts as run: QtSql reports it as the "No query" error.
+// A zero-length piece is not handed to QtSql at all, which would refuse it with a warning and
+// without any error text.
+bool runScriptPiece(QSqlQuery& query, const QString& piece)
+{
+    if (piece.isEmpty())
+        return true;
+    return query.exec(piece) || query.lastError().text() == QLatin1String(noStatementError);
 }
 
 } // namespace
@@ -138,9 +155,10 @@ bool SqliteConnector::createConnection()
     database->setDatabaseName(databasePath);
     if (!database->open()) {
         oError() << cannotOpenMessage;
+        delete sqlQuery;
+        sqlQuery = nullptr;
         delete database;
         database = nullptr;
-        sqlQuery = nullptr;
         return false;
     }
     sqlQuery = new QSqlQuery(*database);
@@ -156,7 +174,7 @@ void SqliteConnector::closeConnection()
     if (!database->isOpen())
         return;
     if (sqlQuery)
-        sqlQuery->exec(QLatin1String(vacuumStatement));
+        sqlQuery->exec(QLatin1String(Statements::vacuum));
     delete sqlQuery;
     sqlQuery = nullptr;
     database->close();
@@ -174,23 +192,15 @@ bool SqliteConnector::initializeDatabase()
     if (database->tables(QSql::Tables).size() == initializedTableCount)
         return true;
 
-    QFile script(schemaScriptPath());
-    if (!script.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    QString script;
+    if (!readSchemaScript(&script)) {
         oError() << scriptCannotBeOpenedMessage;
         return false;
     }
-    const QStringList statements =
-        scriptText(script.readAll()).split(QLatin1String(statementSeparator), Qt::KeepEmptyParts);
-
     database->transaction();
-    for (const QString& statement : statements) {
-        // QtSql refuses a zero-length statement without an error text (and warns about it);
-        // it holds no statement, like the white space that "No query" reports below.
-        if (statement.isEmpty())
-            continue;
-        if (sqlQuery->exec(statement))
-            continue;
-        if (sqlQuery->lastError().text() == QLatin1String(noStatementError))
+    const QStringList pieces = script.split(QLatin1String(statementSeparator), Qt::KeepEmptyParts);
+    for (const QString& piece : pieces) {
+        if (runScriptPiece(*sqlQuery, piece))
             continue;
         // The transaction is left open: nothing of the half-run script is committed.
         oError() << queryFailedMessage << sqlQuery->lastQuery() << lineFeed << queryErrorText();
