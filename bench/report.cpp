@@ -33,7 +33,7 @@ QString number(double value, int decimals)
 
 QString formatValue(const Measurement& measurement)
 {
-    return measurement.perTodo ? number(measurement.value, 0) : number(measurement.value, 6);
+    return number(measurement.value, measurement.unit == Measurement::Seconds ? 6 : 0);
 }
 
 void writeLine(const QString& line)
@@ -123,7 +123,9 @@ std::vector<Report::Check> Report::linearityChecks() const
             const Measurement* base = find(m.name, small);
             if (!base || base->value <= 0.0)
                 continue;
-            const double growth = m.perTodo ? 1.0 : double(large) / double(small);
+            // A figure per todo stays level when the work grows linearly.
+            const double growth =
+                m.unit == Measurement::BytesPerTodo ? 1.0 : double(large) / double(small);
             checks.push_back({QStringLiteral("linear"), m.name,
                               QStringLiteral("%1->%2").arg(small).arg(large), m.value / base->value,
                               linearSlack * growth});

@@ -6,16 +6,17 @@
 
 namespace Bench {
 
-/// One figure of one run: seconds (median of the repetitions), or bytes per todo for memory.
+/// One figure of one run: seconds (the median of the repetitions), or a memory size.
 struct Measurement
 {
+    enum Unit { Seconds, Kibibytes, BytesPerTodo };
+
     QString name;
     int n = 0;
     double value = 0.0;
     /// Seconds of the plain QtSql or std::sort floor; negative when the figure has none.
     double floor = -1.0;
-    /// The value is already divided by n (memory), so linear growth keeps it constant.
-    bool perTodo = false;
+    Unit unit = Seconds;
 
     bool hasFloor() const { return floor >= 0.0; }
     double ratio() const { return floor > 0.0 ? value / floor : 0.0; }

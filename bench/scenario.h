@@ -41,6 +41,7 @@ private:
     QString databasePath() const;
     QString floorDatabasePath() const;
     void note(const QString& text) const;
+    void describeDataset(const Orvel::Pool& pool, int records) const;
     void checkLoaded(const Orvel::Pool& pool) const;
 
     int m_todoCount;

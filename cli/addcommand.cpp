@@ -91,9 +91,10 @@ int AddCommand::run(Session& session)
         todo->setEndDate(m_end);
     }
     addFields(pool, todo);
-    // Setting the format rewrites the note, so the note is set after it.
-    if (m_hasFormat)
-        todo->setFormatString(m_format);
+    // A plain todo keeps its note as its format string too: the alphabetical orders of a query
+    // and the instances of a repeating todo take their text from the format string. Setting the
+    // format rewrites the note, so the note is set after it.
+    todo->setFormatString(m_hasFormat ? m_format : m_note);
     todo->setNote(m_note);
     addAlarms(pool, todo);
     if (!saveChanges(session))

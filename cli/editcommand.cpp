@@ -86,6 +86,9 @@ void EditCommand::apply(Session& session, Orvel::Todo* todo) const
         todo->setIsDone(m_edit == MarkDone);
         return;
     case ChangeNote:
+        // A plain todo shows its note through its format string; keep the two equal.
+        if (todo->format_string == todo->note)
+            todo->setFormatString(m_note);
         todo->setNote(m_note);
         return;
     case Delete:

@@ -107,6 +107,11 @@ int RepeatCommand::run(Session& session)
     }
     Orvel::Pool* pool = session.pool();
     Orvel::Todo* sample = pool->makeSampleFromTodo(todo);
+    // Instances take their note from the format string; a todo made elsewhere may have none.
+    if (sample->format_string.isEmpty()) {
+        sample->setFormatString(todo->note);
+        sample->setNote(todo->note);
+    }
     Orvel::Recurrence* recurrence = pool->newRecurrence();
     // Linked to the sample first: the range below is then read in the sample's zone.
     recurrence->setSample(sample);

@@ -71,7 +71,7 @@ QStringList TodoFormatter::details(const Orvel::Todo* todo)
 {
     QStringList lines = {entry(QStringLiteral("Id"), QString::number(todo->id)),
                          entry(QStringLiteral("Note"), todo->note)};
-    if (!todo->format_string.isEmpty()) {
+    if (!todo->format_string.isEmpty() && todo->format_string != todo->note) {
         lines << entry(QStringLiteral("Format"), todo->format_string)
               << entry(QStringLiteral("Text"), todo->readableFormatString());
     }

@@ -5,6 +5,7 @@
 
 namespace Orvel {
 
+class RememberedRecords;
 class Todo;
 
 /// A reminder of a todo. Its time keeps its wall-clock reading when it moves between todos.
@@ -43,6 +44,11 @@ public:
     int snooze_interval;
     Todo* todo;
     Todo* detachedTodo;
+
+private:
+    void leaveParentLists();
+
+    RememberedRecords* m_remembered = nullptr;
 };
 
 } // namespace Orvel

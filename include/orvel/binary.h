@@ -1,13 +1,13 @@
 #ifndef ORVEL_BINARY_H
 #define ORVEL_BINARY_H
 
+#include <QByteArray>
 #include <orvel/binarytype.h>
 #include <orvel/entity.h>
 
-#include <QByteArray>
-
 namespace Orvel {
 
+class RememberedRecords;
 class Todo;
 
 /// An attachment of a todo. Its bytes are loaded on demand and owned by the record.
@@ -53,6 +53,11 @@ public:
 
 Q_SIGNALS:
     void loadBinaryDataFinished();
+
+private:
+    void leaveParentLists();
+
+    RememberedRecords* m_remembered = nullptr;
 };
 
 } // namespace Orvel

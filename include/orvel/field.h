@@ -6,6 +6,7 @@
 namespace Orvel {
 
 class FieldType;
+class RememberedRecords;
 class Todo;
 
 /// One value of a custom field type on one todo.
@@ -44,6 +45,11 @@ public:
     FieldType* detachedFieldType;
     Todo* todo;
     Todo* detachedTodo;
+
+private:
+    void leaveParentLists();
+
+    RememberedRecords* m_remembered = nullptr;
 };
 
 } // namespace Orvel

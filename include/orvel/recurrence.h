@@ -7,6 +7,7 @@
 
 namespace Orvel {
 
+class RememberedRecords;
 class Todo;
 
 /// The repetition rule of a sample todo, with the list of the todos instanced from it.
@@ -68,6 +69,8 @@ private:
     void dropRemainingInstanceLinks();
     void takeSampleFromPreviousRule(Todo* newSample);
     QDateTime rangeDate(const QDateTime& held, TimeSpec spec) const;
+
+    RememberedRecords* m_remembered = nullptr;
 };
 
 } // namespace Orvel

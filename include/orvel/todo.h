@@ -11,6 +11,7 @@ class Binary;
 class Field;
 class FieldType;
 class Recurrence;
+class RememberedRecords;
 
 /// A task, or the sample (template) of a repeating task when is_sample is set. It owns its live
 /// alarms, attachments and field values, and keeps its dates as UTC instants with its own zone.
@@ -93,7 +94,10 @@ public:
     Recurrence* detachedRecurrence;
 
 private:
+    void restoreRecurrence(Recurrence* restored);
     void dropRemainingRecurrenceLink();
+
+    RememberedRecords* m_remembered = nullptr;
 };
 
 } // namespace Orvel

@@ -1,5 +1,6 @@
 #include "debug/log.h"
 #include "entity/relationlist_p.h"
+#include "entity/rememberedrecords_p.h"
 #include "entity/timezone.h"
 
 #include <climits>
@@ -43,10 +44,21 @@ Alarm::Alarm(DatabaseConnector* connector, int id, int todo_id, const QDateTime&
 Alarm::~Alarm()
 {
     setIsDeleted(true);
-    // An alarm that was already deleted while it still had a todo was not detached by the call
-    // above; the todo's list must not keep a pointer to it.
-    if (todo)
+    leaveParentLists();
+    delete m_remembered;
+}
+
+void Alarm::leaveParentLists()
+{
+    // An alarm that was already deleted while it still had a todo was not detached by
+    // setIsDeleted(true); and a todo that was deleted with its alarms would try to restore them.
+    // No list may keep a pointer to an alarm that is gone.
+    if (todo) {
         RelationList::takeOut(todo->alarms, this);
+        RelationList::takeOut(todo->deletedAlarms, this);
+    }
+    if (detachedTodo && RememberedRecords::exists(m_remembered, detachedTodo))
+        RelationList::takeOut(detachedTodo->deletedAlarms, this);
 }
 
 bool Alarm::save()
@@ -77,6 +89,7 @@ void Alarm::removeReferences()
 {
     if (todo) {
         detachedTodo = todo;
+        RememberedRecords::remember(m_remembered, todo);
         setTodo(nullptr);
     }
     Q_EMIT setDeleted(this);
@@ -85,7 +98,10 @@ void Alarm::removeReferences()
 void Alarm::recreateReferences()
 {
     if (detachedTodo) {
-        setTodo(detachedTodo);
+        // A todo destroyed meanwhile is forgotten: the record comes back without a parent.
+        if (RememberedRecords::exists(m_remembered, detachedTodo))
+            setTodo(detachedTodo);
+        RememberedRecords::forget(m_remembered, detachedTodo);
         detachedTodo = nullptr;
     }
     Q_EMIT setUndeleted(this);

@@ -1,4 +1,5 @@
 #include "entity/relationlist_p.h"
+#include "entity/rememberedrecords_p.h"
 
 #include <climits>
 #include <orvel/binary.h>
@@ -35,11 +36,22 @@ Binary::Binary(DatabaseConnector* connector, int id, int todo_id, const QDateTim
 Binary::~Binary()
 {
     setIsDeleted(true);
-    // An attachment that was already deleted while it still had a todo was not detached by the
-    // call above; the todo's list must not keep a pointer to it.
-    if (todo)
-        RelationList::takeOut(todo->binaries, this);
+    leaveParentLists();
+    delete m_remembered;
     delete data;
+}
+
+void Binary::leaveParentLists()
+{
+    // An attachment that was already deleted while it still had a todo was not detached by
+    // setIsDeleted(true); and a todo that was deleted with its attachments would try to restore
+    // them. No list may keep a pointer to an attachment that is gone.
+    if (todo) {
+        RelationList::takeOut(todo->binaries, this);
+        RelationList::takeOut(todo->deletedBinaries, this);
+    }
+    if (detachedTodo && RememberedRecords::exists(m_remembered, detachedTodo))
+        RelationList::takeOut(detachedTodo->deletedBinaries, this);
 }
 
 bool Binary::save()
@@ -68,6 +80,7 @@ void Binary::removeReferences()
 {
     if (todo) {
         detachedTodo = todo;
+        RememberedRecords::remember(m_remembered, todo);
         setTodo(nullptr);
     }
     Q_EMIT setDeleted(this);
@@ -76,7 +89,10 @@ void Binary::removeReferences()
 void Binary::recreateReferences()
 {
     if (detachedTodo) {
-        setTodo(detachedTodo);
+        // A todo destroyed meanwhile is forgotten: the record comes back without a parent.
+        if (RememberedRecords::exists(m_remembered, detachedTodo))
+            setTodo(detachedTodo);
+        RememberedRecords::forget(m_remembered, detachedTodo);
         detachedTodo = nullptr;
     }
     Q_EMIT setUndeleted(this);

@@ -1,4 +1,5 @@
 #include "entity/relationlist_p.h"
+#include "entity/rememberedrecords_p.h"
 
 #include <climits>
 #include <orvel/field.h>
@@ -40,12 +41,27 @@ Field::Field(DatabaseConnector* connector, int id, int todo_id, int field_type_i
 Field::~Field()
 {
     setIsDeleted(true);
-    // A value that was already deleted while still linked was not detached by the call above;
-    // neither its todo's list nor its type's list may keep a pointer to it.
-    if (todo)
+    leaveParentLists();
+    delete m_remembered;
+}
+
+void Field::leaveParentLists()
+{
+    // A value that was already deleted while still linked was not detached by
+    // setIsDeleted(true); and a todo or type that was deleted with its values would try to
+    // restore them. No list may keep a pointer to a value that is gone.
+    if (todo) {
         RelationList::takeOut(todo->fields, this);
-    if (fieldType)
+        RelationList::takeOut(todo->deletedFields, this);
+    }
+    if (fieldType) {
         RelationList::takeOut(fieldType->fields, this);
+        RelationList::takeOut(fieldType->deletedFields, this);
+    }
+    if (detachedTodo && RememberedRecords::exists(m_remembered, detachedTodo))
+        RelationList::takeOut(detachedTodo->deletedFields, this);
+    if (detachedFieldType && RememberedRecords::exists(m_remembered, detachedFieldType))
+        RelationList::takeOut(detachedFieldType->deletedFields, this);
 }
 
 bool Field::save()
@@ -81,10 +97,12 @@ void Field::removeReferences()
 {
     if (todo) {
         detachedTodo = todo;
+        RememberedRecords::remember(m_remembered, todo);
         setTodo(nullptr);
     }
     if (fieldType) {
         detachedFieldType = fieldType;
+        RememberedRecords::remember(m_remembered, fieldType);
         setFieldType(nullptr);
     }
     Q_EMIT setDeleted(this);
@@ -92,12 +110,17 @@ void Field::removeReferences()
 
 void Field::recreateReferences()
 {
+    // A todo or type destroyed meanwhile is forgotten: the value comes back without it.
     if (detachedTodo) {
-        setTodo(detachedTodo);
+        if (RememberedRecords::exists(m_remembered, detachedTodo))
+            setTodo(detachedTodo);
+        RememberedRecords::forget(m_remembered, detachedTodo);
         detachedTodo = nullptr;
     }
     if (detachedFieldType) {
-        setFieldType(detachedFieldType);
+        if (RememberedRecords::exists(m_remembered, detachedFieldType))
+            setFieldType(detachedFieldType);
+        RememberedRecords::forget(m_remembered, detachedFieldType);
         detachedFieldType = nullptr;
     }
     Q_EMIT setUndeleted(this);

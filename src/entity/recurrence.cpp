@@ -1,5 +1,6 @@
 #include "debug/log.h"
 #include "entity/relationlist_p.h"
+#include "entity/rememberedrecords_p.h"
 #include "entity/timezone.h"
 
 #include <climits>
@@ -131,6 +132,7 @@ Recurrence::~Recurrence()
     dropRemainingInstanceLinks();
     delete todos;
     delete deletedTodos;
+    delete m_remembered;
 }
 
 void Recurrence::unlinkInstances()
@@ -176,9 +178,12 @@ void Recurrence::modified()
 void Recurrence::removeReferences()
 {
     deletedTodos->append(*todos);
+    for (Todo* todo : *todos)
+        RememberedRecords::remember(m_remembered, todo);
     unlinkInstances();
     if (sample) {
         detachedSample = sample;
+        RememberedRecords::remember(m_remembered, sample);
         // Deleting a rule deletes its sample; the instances only lose their link.
         sample->setIsDeleted(true);
         setSample(nullptr);
@@ -188,14 +193,21 @@ void Recurrence::removeReferences()
 
 void Recurrence::recreateReferences()
 {
+    // Instances or a sample destroyed meanwhile are forgotten instead of being linked again.
     const QList<Todo*> instances = *deletedTodos;
-    for (Todo* todo : instances)
-        todo->setRecurrence(this);
+    for (Todo* todo : instances) {
+        if (RememberedRecords::exists(m_remembered, todo))
+            todo->setRecurrence(this);
+        RememberedRecords::forget(m_remembered, todo);
+    }
     deletedTodos->clear();
     if (detachedSample) {
         Todo* const restoredSample = detachedSample;
-        setSample(restoredSample);
-        restoredSample->setIsDeleted(false);
+        if (RememberedRecords::exists(m_remembered, restoredSample)) {
+            setSample(restoredSample);
+            restoredSample->setIsDeleted(false);
+        }
+        RememberedRecords::forget(m_remembered, restoredSample);
         detachedSample = nullptr;
     }
     Q_EMIT setUndeleted(this);

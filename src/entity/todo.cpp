@@ -1,5 +1,6 @@
 #include "debug/log.h"
 #include "entity/relationlist_p.h"
+#include "entity/rememberedrecords_p.h"
 #include "entity/timezone.h"
 
 #include <climits>
@@ -97,6 +98,7 @@ Todo::~Todo()
     delete deletedBinaries;
     delete fields;
     delete deletedFields;
+    delete m_remembered;
 }
 
 void Todo::dropRemainingRecurrenceLink()
@@ -135,6 +137,7 @@ void Todo::removeReferences()
     markEachDeleted(QList<Field*>(*fields), true);
     if (recurrence) {
         detachedRecurrence = recurrence;
+        RememberedRecords::remember(m_remembered, recurrence);
         // A sample does not outlive its rule's deletion and vice versa.
         if (is_sample)
             recurrence->setIsDeleted(true);
@@ -153,13 +156,23 @@ void Todo::recreateReferences()
     markEachDeleted(QList<Field*>(*deletedFields), false);
     deletedFields->clear();
     if (detachedRecurrence) {
-        if (is_sample)
-            detachedRecurrence->setIsDeleted(false);
-        else
-            setRecurrence(detachedRecurrence);
+        Recurrence* const restored = detachedRecurrence;
+        // A rule destroyed meanwhile is forgotten: the todo comes back without it.
+        if (RememberedRecords::exists(m_remembered, restored))
+            restoreRecurrence(restored);
+        RememberedRecords::forget(m_remembered, restored);
         detachedRecurrence = nullptr;
     }
     Q_EMIT setUndeleted(this);
+}
+
+void Todo::restoreRecurrence(Recurrence* restored)
+{
+    // A sample comes back together with its rule; an instance is linked to its rule again.
+    if (is_sample)
+        restored->setIsDeleted(false);
+    else
+        setRecurrence(restored);
 }
 
 void Todo::addAlarm(Alarm* alarm)

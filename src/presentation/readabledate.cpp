@@ -1,4 +1,5 @@
 #include <QDate>
+#include <QLatin1Char>
 #include <QLatin1String>
 #include <QTime>
 #include <orvel/pool.h>
@@ -30,7 +31,7 @@ const char rangeSeparator[] = " - ";
 const char dayEnd[] = ". ";
 const char singleDayEnd[] = ".";
 const char space[] = " ";
-const char timePattern[] = "HH:mm";
+const QLatin1Char timeSeparator(':');
 const char noPhrase[] = "ERROR - Wrong dates!";
 
 // A reading of a clock: date and time digits without a zone. The todo's wall-clock dates are
@@ -77,19 +78,32 @@ QString translated(const char* sourceText)
     return Todo::tr(sourceText);
 }
 
-QString decimal(int value)
+void appendDecimal(QString& text, int value)
 {
-    return QString::number(value, 10);
+    text += QString::number(value, 10);
 }
 
-QString clockTime(const QTime& time)
+void appendTwoDigits(QString& text, int value)
 {
-    return time.toString(QLatin1String(timePattern));
+    text += QLatin1Char(static_cast<char>('0' + value / 10));
+    text += QLatin1Char(static_cast<char>('0' + value % 10));
+}
+
+// Equals QTime::toString() with the pattern "HH:mm", written out here because the readable date
+// is a sort key and the pattern parser is the costliest step of a whole phrase.
+void appendClockTime(QString& text, const QTime& time)
+{
+    if (!time.isValid())
+        return;
+    appendTwoDigits(text, time.hour());
+    text += timeSeparator;
+    appendTwoDigits(text, time.minute());
 }
 
 enum class RelativeDay { Yesterday, Today, Tomorrow, Other };
 
-// Builds the phrase for one span; every comparison is between wall-clock readings.
+// Builds the phrase for one span into one string; every comparison is between wall-clock
+// readings.
 class SpanPhrase
 {
 public:
@@ -97,16 +111,15 @@ public:
         : m_start(start), m_end(end), m_now(now), m_spanDays(start.date.daysTo(end.date))
     {}
 
-    QString text() const
+    QString text()
     {
-        QString text;
         if (isWholeDaySpan())
-            text = wholeDayPhrase();
-        if (text.isEmpty() && isMoment())
-            text = momentPhrase();
-        if (text.isEmpty())
-            text = rangePhrase();
-        return text;
+            appendWholeDayPhrase();
+        if (m_text.isEmpty() && isMoment())
+            appendMomentPhrase();
+        if (m_text.isEmpty())
+            appendRangePhrase();
+        return m_text;
     }
 
 private:
@@ -132,119 +145,140 @@ private:
                m_start.time.minute() == m_end.time.minute();
     }
 
-    QString wholeDayPhrase() const
+    void appendWholeDayPhrase()
     {
         if (isWholeMonth())
-            return monthPhrase();
-        if (isWholeWeek())
-            return weekPhrase();
-        if (isSingleDay())
-            return singleDayPhrase();
-        return QString();
+            appendMonthPhrase();
+        else if (isWholeWeek())
+            appendWeekPhrase();
+        else if (isSingleDay())
+            appendSingleDayPhrase();
     }
 
-    QString monthPhrase() const
+    void appendMonthPhrase()
     {
         const QDate& month = m_start.date;
-        if (isSameMonth(month, m_now.date))
-            return translated(thisMonth);
-        if (isSameMonth(month, m_now.date.addMonths(1)))
-            return translated(nextMonth);
-        if (isSameMonth(month, m_now.date.addMonths(-1)))
-            return translated(lastMonth);
-        return yearPrefix(month) + Pool::localizedLongMonthName(month.month());
+        if (isSameMonth(month, m_now.date)) {
+            m_text += translated(thisMonth);
+        } else if (isSameMonth(month, m_now.date.addMonths(1))) {
+            m_text += translated(nextMonth);
+        } else if (isSameMonth(month, m_now.date.addMonths(-1))) {
+            m_text += translated(lastMonth);
+        } else {
+            appendYearPrefix(month);
+            m_text += Pool::localizedLongMonthName(month.month());
+        }
     }
 
-    QString weekPhrase() const
+    void appendWeekPhrase()
     {
-        if (contains(m_start, m_now, m_end))
-            return translated(thisWeek);
-        if (contains(daysLater(m_start, -7), m_now, daysLater(m_end, -7)))
-            return translated(nextWeek);
-        if (contains(daysLater(m_start, 7), m_now, daysLater(m_end, 7)))
-            return translated(lastWeek);
-        return yearPrefix(m_start.date) + QLatin1String(weekPrefix) +
-               decimal(m_start.date.weekNumber());
+        if (contains(m_start, m_now, m_end)) {
+            m_text += translated(thisWeek);
+        } else if (contains(daysLater(m_start, -7), m_now, daysLater(m_end, -7))) {
+            m_text += translated(nextWeek);
+        } else if (contains(daysLater(m_start, 7), m_now, daysLater(m_end, 7))) {
+            m_text += translated(lastWeek);
+        } else {
+            appendYearPrefix(m_start.date);
+            m_text += QLatin1String(weekPrefix);
+            appendDecimal(m_text, m_start.date.weekNumber());
+        }
     }
 
-    QString singleDayPhrase() const
+    void appendSingleDayPhrase()
     {
         switch (relativeDay(m_start.date)) {
         case RelativeDay::Yesterday:
-            return translated(yesterdayName);
+            m_text += translated(yesterdayName);
+            return;
         case RelativeDay::Today:
-            return translated(todayName);
+            m_text += translated(todayName);
+            return;
         case RelativeDay::Tomorrow:
-            return translated(tomorrowName);
+            m_text += translated(tomorrowName);
+            return;
         case RelativeDay::Other:
             break;
         }
-        return yearPrefix(m_start.date) + monthAndDay(m_start.date) + QLatin1String(singleDayEnd);
+        appendYearPrefix(m_start.date);
+        appendMonthAndDay(m_start.date);
+        m_text += QLatin1String(singleDayEnd);
     }
 
-    QString momentPhrase() const { return dayLabel(m_start.date) + clockTime(m_start.time); }
-
-    QString rangePhrase() const
+    void appendMomentPhrase()
     {
-        QString text = dayLabel(m_start.date);
+        appendDayLabel(m_start.date);
+        appendClockTime(m_text, m_start.time);
+    }
+
+    void appendRangePhrase()
+    {
+        appendDayLabel(m_start.date);
         if (!isMidnight(m_start.time))
-            text += clockTime(m_start.time);
-        text += QLatin1String(rangeSeparator);
+            appendClockTime(m_text, m_start.time);
+        m_text += QLatin1String(rangeSeparator);
         if (m_spanDays != 0)
-            text += endDayOfLongerRange();
+            appendEndDayOfLongerRange();
         else if (isLastMinute(m_end.time))
-            text += endDayOfOneDayRange();
+            appendEndDayOfOneDayRange();
         if (!isLastMinute(m_end.time))
-            text += clockTime(m_end.time);
-        return text;
+            appendClockTime(m_text, m_end.time);
     }
 
     // The end of a range over several days is placed relative to the start, not to now, unless
     // it falls next to today.
-    QString endDayOfLongerRange() const
+    void appendEndDayOfLongerRange()
     {
         const QDate& end = m_end.date;
-        const QString label = relativeDayLabel(end);
-        if (!label.isNull())
-            return label;
-        if (end.year() != m_start.date.year())
-            return decimal(end.year()) + QLatin1String(space) + monthAndDay(end) +
-                   QLatin1String(dayEnd);
-        if (end.month() != m_start.date.month())
-            return monthAndDay(end) + QLatin1String(dayEnd);
-        return decimal(end.day()) + QLatin1String(dayEnd);
+        if (appendRelativeDayLabel(end))
+            return;
+        if (end.year() != m_start.date.year()) {
+            appendDecimal(m_text, end.year());
+            m_text += QLatin1String(space);
+            appendMonthAndDay(end);
+        } else if (end.month() != m_start.date.month()) {
+            appendMonthAndDay(end);
+        } else {
+            appendDecimal(m_text, end.day());
+        }
+        m_text += QLatin1String(dayEnd);
     }
 
-    QString endDayOfOneDayRange() const
+    void appendEndDayOfOneDayRange()
     {
-        const QString label = relativeDayLabel(m_end.date);
-        if (!label.isNull())
-            return label;
-        return decimal(m_end.date.day()) + QLatin1String(dayEnd);
+        if (appendRelativeDayLabel(m_end.date))
+            return;
+        appendDecimal(m_text, m_end.date.day());
+        m_text += QLatin1String(dayEnd);
     }
 
-    QString dayLabel(const QDate& day) const
+    void appendDayLabel(const QDate& day)
     {
-        const QString label = relativeDayLabel(day);
-        if (!label.isNull())
-            return label;
-        return yearPrefix(day) + monthAndDay(day) + QLatin1String(dayEnd);
+        if (appendRelativeDayLabel(day))
+            return;
+        appendYearPrefix(day);
+        appendMonthAndDay(day);
+        m_text += QLatin1String(dayEnd);
     }
 
-    // "Yesterday ", "Today " or "Tomorrow " (translated), or a null string for any other day.
-    QString relativeDayLabel(const QDate& day) const
+    // Appends "Yesterday ", "Today " or "Tomorrow " (translated) and returns true when the day is
+    // next to today; appends nothing for any other day.
+    bool appendRelativeDayLabel(const QDate& day)
     {
         switch (relativeDay(day)) {
         case RelativeDay::Yesterday:
-            return translated(yesterdayLabel);
+            m_text += translated(yesterdayLabel);
+            return true;
         case RelativeDay::Today:
-            return translated(todayLabel);
+            m_text += translated(todayLabel);
+            return true;
         case RelativeDay::Tomorrow:
-            return translated(tomorrowLabel);
+            m_text += translated(tomorrowLabel);
+            return true;
         case RelativeDay::Other:
             break;
         }
-        return QString();
+        return false;
     }
 
     // Calendar dates, not 24-hour periods: 23:59 of the day before now is already yesterday.
@@ -255,22 +289,24 @@ private:
             return RelativeDay::Yesterday;
         if (daysToNow == 0)
             return RelativeDay::Today;
-        if (m_now.date.daysTo(day) == 1)
+        if (daysToNow == -1)
             return RelativeDay::Tomorrow;
         return RelativeDay::Other;
     }
 
-    QString yearPrefix(const QDate& day) const
+    void appendYearPrefix(const QDate& day)
     {
         if (day.year() == m_now.date.year())
-            return QString();
-        return decimal(day.year()) + QLatin1String(space);
+            return;
+        appendDecimal(m_text, day.year());
+        m_text += QLatin1String(space);
     }
 
-    static QString monthAndDay(const QDate& day)
+    void appendMonthAndDay(const QDate& day)
     {
-        return Pool::localizedShortMonthName(day.month()) + QLatin1String(space) +
-               decimal(day.day());
+        m_text += Pool::localizedShortMonthName(day.month());
+        m_text += QLatin1String(space);
+        appendDecimal(m_text, day.day());
     }
 
     static bool contains(const WallClock& from, const WallClock& moment, const WallClock& to)
@@ -282,7 +318,22 @@ private:
     WallClock m_end;
     WallClock m_now;
     qint64 m_spanDays;
+    QString m_text;
 };
+
+// The device's zone string depends only on its current offset. As the readable date serves as a
+// sort key, the string is rebuilt only when the offset differs from the previous call's.
+QString deviceZone(const Todo& todo, const QDateTime& now)
+{
+    thread_local int cachedOffset = 0;
+    thread_local QString cachedZone;
+    const int offset = now.offsetFromUtc();
+    if (cachedZone.isNull() || offset != cachedOffset) {
+        cachedZone = todo.parseTimeZone(now);
+        cachedOffset = offset;
+    }
+    return cachedZone;
+}
 
 } // namespace
 
