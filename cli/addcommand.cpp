@@ -36,7 +36,7 @@ AddCommand::AddCommand()
 void AddCommand::defineOptions(QCommandLineParser& parser) const
 {
     parser.setApplicationDescription(
-        QStringLiteral("Creates a todo and prints its id. Dates are wall-clock times in the "
+        QStringLiteral("Creates a todo and prints its id. Dates are wall-clock times in the\n"
                        "todo's zone; a date without a time covers the whole day."));
     parser.addPositionalArgument(QStringLiteral("NOTE"), QStringLiteral("The task text."));
     parser.addOption({QLatin1String(startOption),

@@ -23,13 +23,13 @@ const char versionOption[] = "version";
 const int commandColumnWidth = 20;
 
 const char programDescription[] =
-    "orvel keeps a to-do list: todos with dates, alarms, attachments, custom fields and "
-    "repetition rules, stored in ~/.orvel/orvel_db.sqlite (or the file given with --db).";
+    "orvel keeps a to-do list: todos with dates, alarms, attachments, custom fields and\n"
+    "repetition rules, stored in ~/.orvel/orvel_db.sqlite or in the file given with --db.";
 const char mainHelpFooter[] =
     "\nRun 'orvel COMMAND --help' for the options and arguments of a command.\n"
     "Dates are read as YYYY-MM-DD or YYYY-MM-DD HH:MM.\n"
-    "Exit status: 0 on success, 1 when the command failed (unknown id, database error), 2 when "
-    "the command line cannot be read.\n";
+    "Exit status: 0 on success, 1 when the command failed (unknown id, database error),\n"
+    "2 when the command line cannot be read.\n";
 
 } // namespace
 

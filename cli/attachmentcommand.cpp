@@ -33,9 +33,9 @@ AttachmentCommand::AttachmentCommand(Direction direction)
 void AttachmentCommand::defineOptions(QCommandLineParser& parser) const
 {
     if (m_direction == Attach) {
-        parser.setApplicationDescription(QStringLiteral(
-            "Stores the bytes of FILE as an attachment of the todo and prints the attachment's "
-            "id. The attachment's note is the file name."));
+        parser.setApplicationDescription(
+            QStringLiteral("Stores the bytes of FILE as an attachment of the todo and prints the\n"
+                           "attachment's id. The attachment's note is the file name."));
         parser.addPositionalArgument(QStringLiteral("ID"), QStringLiteral("The id of the todo."));
         parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to store."));
         return;

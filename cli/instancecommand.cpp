@@ -30,13 +30,14 @@ void InstanceCommand::defineOptions(QCommandLineParser& parser) const
 {
     if (m_reach == NextOccurrence) {
         parser.setApplicationDescription(QStringLiteral(
-            "Makes a todo of the next occurrence of every rule whose instancing date has "
-            "passed, and prints the todos made."));
+            "Makes a todo of the next occurrence of every rule whose instancing date has\n"
+            "passed, and prints the todos made. The instancing date then moves just past\n"
+            "the start of the todo made; while that lies in the past, the rule stays due."));
         return;
     }
     parser.setApplicationDescription(QStringLiteral(
-        "Makes a todo of every occurrence of every rule from the rule's instancing date up to "
-        "--until, and prints the todos made."));
+        "Makes a todo of every occurrence of every rule from the rule's instancing date\n"
+        "up to --until, and prints the todos made."));
     parser.addOption({QLatin1String(untilOption),
                       QStringLiteral("Last date to instance, YYYY-MM-DD[ HH:MM] in local time; "
                                      "a date alone includes its day."),

@@ -47,9 +47,9 @@ ListCommand::ListCommand()
 void ListCommand::defineOptions(QCommandLineParser& parser) const
 {
     parser.setApplicationDescription(QStringLiteral(
-        "Lists the todos that pass every filter given, one per line: id, done mark, readable "
-        "date and text, separated by tabs. Occurrences of repeating todos show R and the id "
-        "of their rule."));
+        "Lists the todos that pass every filter given, one per line: id, done mark,\n"
+        "readable date and text, separated by tabs. Occurrences of repeating todos\n"
+        "show R and the id of their rule instead of an id."));
     parser.addOption({QLatin1String(doneOption), QStringLiteral("Only todos that are done.")});
     parser.addOption({QLatin1String(openOption), QStringLiteral("Only todos that are not done.")});
     parser.addOption({QLatin1String(fromOption),

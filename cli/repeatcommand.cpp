@@ -54,8 +54,9 @@ QDateTime RepeatCommand::endlessRangeEnd()
 void RepeatCommand::defineOptions(QCommandLineParser& parser) const
 {
     parser.setApplicationDescription(QStringLiteral(
-        "Makes a todo repeat: a sample copied from the todo and a rule for it, starting at the "
-        "todo's start. Give exactly one of the kinds below. Prints the id of the rule."));
+        "Makes a todo repeat: a sample copied from the todo and a rule for it, starting\n"
+        "at the todo's start. Give exactly one of the kinds below. Prints the id of\n"
+        "the rule."));
     parser.addPositionalArgument(QStringLiteral("ID"), QStringLiteral("The id of the todo."));
     parser.addOption({QLatin1String(dailyOption), QStringLiteral("Every day.")});
     parser.addOption({QLatin1String(weeklyOption),

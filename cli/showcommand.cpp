@@ -14,8 +14,8 @@ ShowCommand::ShowCommand()
 void ShowCommand::defineOptions(QCommandLineParser& parser) const
 {
     parser.setApplicationDescription(QStringLiteral(
-        "Shows every field of a todo, its fields, alarms, attachments and recurrence. Dates "
-        "are wall-clock times in the todo's own zone."));
+        "Shows every field of a todo, its fields, alarms, attachments and recurrence.\n"
+        "Dates are wall-clock times in the todo's own zone."));
     parser.addPositionalArgument(QStringLiteral("ID"), QStringLiteral("The id of the todo."));
 }
 

@@ -111,6 +111,7 @@ private Q_SLOTS:
     void destroyingARuleUnlinksSampleAndInstances();
     void destroyingAFieldTypeDestroysItsFields();
     void destroyingADeletedChildThatIsStillLinked();
+    void recordsDestroyedWhileRememberedAreForgotten();
     void childrenMoveBetweenParents();
     void setRecurrence();
     void fieldLookups();
@@ -382,6 +383,73 @@ void TestChildren::destroyingADeletedChildThatIsStillLinked()
     QVERIFY(todo.binaries->isEmpty());
     QVERIFY(todo.fields->isEmpty());
     QVERIFY(type.fields->isEmpty());
+}
+
+void TestChildren::recordsDestroyedWhileRememberedAreForgotten()
+{
+    // Deleted records leave the pool and may outlive the records they remember, as at shut-down
+    // when the pool frees every live record and the owner of a deleted one frees it last.
+    SignalLog log;
+    {
+        TodoGraph graph(log);
+        graph.todo->setIsDeleted(true); // remembers its rule
+        delete graph.recurrence;
+        graph.recurrence = nullptr;
+        graph.todo->setIsDeleted(false);
+        QCOMPARE(graph.todo->recurrence, nullptr);
+        QCOMPARE(*graph.todo->alarms, listOf({graph.first, graph.second}));
+    }
+    {
+        TodoGraph graph(log);
+        graph.recurrence->setIsDeleted(true); // remembers its instance and its sample
+        delete graph.todo;
+        delete graph.sample;
+        graph.todo = nullptr;
+        graph.sample = nullptr;
+        graph.recurrence->setIsDeleted(false);
+        QVERIFY(graph.recurrence->todos->isEmpty());
+        QCOMPARE(graph.recurrence->sample, nullptr);
+    }
+    {
+        TodoGraph graph(log);
+        graph.first->setIsDeleted(true); // remembers its todo
+        graph.field->setIsDeleted(true); // remembers its todo and its type
+        delete graph.todo;
+        delete graph.type;
+        graph.todo = nullptr;
+        graph.type = nullptr;
+        graph.first->setIsDeleted(false);
+        graph.field->setIsDeleted(false);
+        QCOMPARE(graph.first->todo, nullptr);
+        QCOMPARE(graph.field->todo, nullptr);
+        QCOMPARE(graph.field->fieldType, nullptr);
+        delete graph.first;
+        delete graph.field;
+    }
+    {
+        TodoGraph graph(log);
+        graph.todo->setIsDeleted(true); // the todo remembers its children
+        graph.type->setIsDeleted(true);
+        delete graph.first;
+        delete graph.field;
+        QCOMPARE(*graph.todo->deletedAlarms, listOf({graph.second}));
+        QVERIFY(graph.todo->deletedFields->isEmpty());
+        QVERIFY(graph.type->deletedFields->isEmpty());
+        graph.todo->setIsDeleted(false);
+        QCOMPARE(*graph.todo->alarms, listOf({graph.second}));
+    }
+    {
+        TodoGraph graph(log);
+        graph.type->setIsDeleted(true); // the field remembers its todo
+        delete graph.todo;
+        graph.todo = nullptr;
+        QCOMPARE(*graph.type->deletedFields, listOf({graph.field}));
+        log.take();
+        delete graph.type; // restores the field without its todo, then frees it
+        graph.type = nullptr;
+        QCOMPARE(log.take().filter(QStringLiteral("destroyed")),
+                 (QStringList{"destroyed F", "destroyed FT"}));
+    }
 }
 
 void TestChildren::childrenMoveBetweenParents()

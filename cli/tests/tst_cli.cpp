@@ -77,6 +77,7 @@ private Q_SLOTS:
     void deleteRemovesTodoWithDependants();
     void attachAndExportRoundTrip();
     void repeatAndInstanceUpToDate();
+    void deleteInstanceKeepsTheRule();
     void nextInstancesNextOccurrence_data();
     void nextInstancesNextOccurrence();
     void listWithRecurringIncludesOccurrences();
@@ -556,6 +557,38 @@ void TestCli::repeatAndInstanceUpToDate()
                   (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("4"),
                                QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
                                QStringLiteral("8")}));
+}
+
+void TestCli::deleteInstanceKeepsTheRule()
+{
+    OrvelRun orvel;
+    COMPARE_EXIT(orvel.run({QStringLiteral("add"), QStringLiteral("Stretch"),
+                            QStringLiteral("--start"), QStringLiteral("2090-03-04 07:00"),
+                            QStringLiteral("--alarm"), QStringLiteral("2090-03-04 06:55")}),
+                 0);
+    COMPARE_EXIT(
+        orvel.run({QStringLiteral("repeat"), QStringLiteral("1"), QStringLiteral("--daily")}), 0);
+    COMPARE_EXIT(orvel.run({QStringLiteral("instance"), QStringLiteral("--until"),
+                            QStringLiteral("2090-03-06")}),
+                 0);
+    const QString database = orvel.defaultDatabase();
+
+    const RunResult deletion = orvel.run({QStringLiteral("delete"), QStringLiteral("3")});
+    const RunResult list = orvel.run({QStringLiteral("list")});
+    const RunResult more = orvel.run(
+        {QStringLiteral("instance"), QStringLiteral("--until"), QStringLiteral("2090-03-07")});
+
+    COMPARE_EXIT(deletion, 0);
+    COMPARE_LINES(firstColumn(list.outLines()),
+                  (QStringList{QStringLiteral("1"), QStringLiteral("4")}));
+    COMPARE_EXIT(more, 0);
+    COMPARE_LINES(more.outLines(), QStringList{tabbed({QStringLiteral("5"), QStringLiteral("[ ]"),
+                                                       QStringLiteral("2090 Mar 7. 07:00"),
+                                                       QStringLiteral("Stretch")})});
+    QCOMPARE(OrvelRun::sqlite(database, QStringLiteral("SELECT group_concat(todo_id) FROM "
+                                                       "TODO_PROJECT UNION ALL SELECT "
+                                                       "group_concat(todo_id) FROM ALARM")),
+             QStringLiteral("1,2,4,5\n1,2,4,5"));
 }
 
 void TestCli::nextInstancesNextOccurrence_data()

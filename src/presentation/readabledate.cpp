@@ -347,7 +347,7 @@ QString Todo::readableDate() const
     const QDateTime now = QDateTime::currentDateTime();
     QString text =
         SpanPhrase(wallClock(startDate(Stored)), wallClock(endDate(Stored)), wallClock(now)).text();
-    if (time_zone != parseTimeZone(now))
+    if (time_zone != deviceZone(*this, now))
         text += QLatin1String(space) + time_zone;
     if (text.isEmpty())
         text = QLatin1String(noPhrase);

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <climits>
 #include <limits>
-#include <orvel/alarm.h>
 #include <orvel/field.h>
 #include <orvel/fieldtype.h>
 #include <orvel/query.h>

@@ -298,7 +298,7 @@ bool loadRows(QSqlQuery* query, DatabaseConnector* connector, QList<Record*>* li
                       [&](const QSqlQuery& row) { return readRecord(row, connector, deletion); });
 }
 
-// The by-identifier and by-todo loaders of the child tables: one key bound to one placeholder.
+// The by-todo and by-sample loaders: the rows of one parent, each with its own deletion mark.
 template <typename Record, typename ReadRecord>
 bool loadRowsByKey(QSqlQuery* query, DatabaseConnector* connector, QList<Record*>* list,
                    const char* statement, const QString& placeholder, int key,
@@ -314,6 +314,7 @@ bool loadRowsByKey(QSqlQuery* query, DatabaseConnector* connector, QList<Record*
     });
 }
 
+// The by-identifier loaders of every table but TODO_PROJECT.
 template <typename Record, typename ReadRecord>
 bool loadRowById(QSqlQuery* query, DatabaseConnector* connector, Record** out,
                  const char* statement, const QString& placeholder, int id,
