@@ -142,6 +142,10 @@ void TestFormatString::expansion_data()
                                                              << "first other";
     QTest::newRow("first match of a word decides") << "%x%%-1%%7%"
                                                    << "Today";
+    QTest::newRow("words between placeholders are kept") << "a b %7% c  d %8% e"
+                                                         << "a b first c  d other e";
+    QTest::newRow("spaces after the last placeholder are kept") << "%7%  tail  "
+                                                                << "first  tail  ";
     QTest::newRow("fields and date mixed") << "%7%: %-1%  (%9%) %7%"
                                            << "first Today  loose second";
 }

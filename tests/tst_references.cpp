@@ -141,6 +141,7 @@ private Q_SLOTS:
     void fieldWithOneWrongReferenceKeepsTheOther();
     void secondRecurrenceTakesTheSampleOver();
     void storedModificationTimesAreKept();
+    void lookupsTakeFirstRecordAndNeverKeyZero();
 };
 
 void TestReferences::wrongReferenceIsLoggedAndRecordKept_data()
@@ -348,6 +349,36 @@ void TestReferences::storedModificationTimesAreKept()
     QCOMPARE(pool->sampleById(3)->lastModDate, now);
     QCOMPARE(pool->todoById(1)->lastModDate.timeSpec(), Qt::UTC);
     QCOMPARE(*pool->unsynchronizedEntities, QList<Entity*>{});
+}
+
+void TestReferences::lookupsTakeFirstRecordAndNeverKeyZero()
+{
+    // Records put into the lists by hand, as the loaders would leave them, with identifiers
+    // that no database hands out: two todos sharing a key, and a todo with key 0.
+    Pool pool(OrvelTest::homeDirectory() + QStringLiteral("/byhand.sqlite"),
+              QStringLiteral("byhand"));
+    auto* first = new Todo(pool.connector);
+    auto* second = new Todo(pool.connector);
+    auto* zero = new Todo(pool.connector);
+    first->id = 5;
+    second->id = 5;
+    zero->id = 0;
+    auto* toFive = new Alarm(pool.connector);
+    auto* toZero = new Alarm(pool.connector);
+    toFive->id = 1;
+    toFive->todo_id = 5;
+    toZero->id = 2;
+    toZero->todo_id = 0;
+    *pool.todos << first << second << zero;
+    *pool.alarms << toFive << toZero;
+
+    LogCapture log;
+    pool.makeReferences();
+    QCOMPARE(log.lines(), QList<QByteArray>{error("Wrong todo_id:  0  - In alarm:  2")});
+    QCOMPARE(toFive->todo, first);
+    QCOMPARE(toZero->todo, static_cast<Todo*>(nullptr));
+    QVERIFY(zero->alarms->isEmpty());
+    QCOMPARE(pool.todoById(5), first);
 }
 
 QTEST_GUILESS_MAIN(TestReferences)

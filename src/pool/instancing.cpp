@@ -151,6 +151,7 @@ void Pool::instanceChild(Todo* occurrence, Todo* /*unused*/)
     instance->setStartDate(occurrence->startDate(Local));
     instance->status = occurrence->status;
     instance->modified();
+    instance->setTimeZone(occurrence->time_zone);
     copyFieldsToInstance(this, occurrence, instance);
     instance->format_string = occurrence->format_string;
     instance->note = instance->readableFormatString();

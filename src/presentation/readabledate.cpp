@@ -1,3 +1,5 @@
+#include "entity/timezone.h"
+
 #include <QDate>
 #include <QLatin1Char>
 #include <QLatin1String>
@@ -34,28 +36,45 @@ const char space[] = " ";
 const QLatin1Char timeSeparator(':');
 const char noPhrase[] = "ERROR - Wrong dates!";
 
-// A reading of a clock: date and time digits without a zone. The todo's wall-clock dates are
-// compared with the device's clock as they stand, so comparing digits is exactly what is meant
-// and keeps the comparisons free of zone look-ups (and of DST gaps and repeated hours).
+// Room for a long phrase (two day labels, two times and a zone) in a single allocation.
+const int expectedLength = 48;
+
+// A reading of a clock: date and time digits without a zone, with the calendar parts split out
+// once. The todo's wall-clock dates are compared with the device's clock as they stand, so
+// comparing digits is exactly what is meant and keeps the comparisons free of zone look-ups.
 struct WallClock
 {
     QDate date;
     QTime time;
+    int year = 0;
+    int month = 0;
+    int day = 0;
 };
+
+WallClock wallClock(const QDate& date, const QTime& time)
+{
+    WallClock clock{date, time};
+    date.getDate(&clock.year, &clock.month, &clock.day);
+    return clock;
+}
+
+// The reading that startDate(Stored) and endDate(Stored) show: the held UTC value moved by the
+// zone's offset. Reading the digits of the shifted UTC value skips building a local-time value,
+// which costs a look-up in the zone database on every call.
+WallClock storedWallClock(const QDateTime& held, int zoneOffset)
+{
+    const QDateTime shifted = held.addSecs(zoneOffset);
+    return wallClock(shifted.date(), shifted.time());
+}
 
 bool operator<(const WallClock& left, const WallClock& right)
 {
     return left.date < right.date || (left.date == right.date && left.time < right.time);
 }
 
-WallClock wallClock(const QDateTime& dateTime)
-{
-    return {dateTime.date(), dateTime.time()};
-}
-
 WallClock daysLater(const WallClock& clock, int days)
 {
-    return {clock.date.addDays(days), clock.time};
+    return wallClock(clock.date.addDays(days), clock.time);
 }
 
 bool isMidnight(const QTime& time)
@@ -68,9 +87,9 @@ bool isLastMinute(const QTime& time)
     return time.hour() == 23 && time.minute() == 59;
 }
 
-bool isSameMonth(const QDate& left, const QDate& right)
+bool isMonthOf(const WallClock& clock, const QDate& date)
 {
-    return left.year() == right.year() && left.month() == right.month();
+    return clock.year == date.year() && clock.month == date.month();
 }
 
 QString translated(const char* sourceText)
@@ -109,7 +128,9 @@ class SpanPhrase
 public:
     SpanPhrase(const WallClock& start, const WallClock& end, const WallClock& now)
         : m_start(start), m_end(end), m_now(now), m_spanDays(start.date.daysTo(end.date))
-    {}
+    {
+        m_text.reserve(expectedLength);
+    }
 
     QString text()
     {
@@ -127,8 +148,7 @@ private:
 
     bool isWholeMonth() const
     {
-        return m_start.date.month() == m_end.date.month() &&
-               m_spanDays == m_start.date.daysInMonth() - 1;
+        return m_start.month == m_end.month && m_spanDays == m_start.date.daysInMonth() - 1;
     }
 
     bool isWholeWeek() const
@@ -157,16 +177,15 @@ private:
 
     void appendMonthPhrase()
     {
-        const QDate& month = m_start.date;
-        if (isSameMonth(month, m_now.date)) {
+        if (isMonthOf(m_start, m_now.date)) {
             m_text += translated(thisMonth);
-        } else if (isSameMonth(month, m_now.date.addMonths(1))) {
+        } else if (isMonthOf(m_start, m_now.date.addMonths(1))) {
             m_text += translated(nextMonth);
-        } else if (isSameMonth(month, m_now.date.addMonths(-1))) {
+        } else if (isMonthOf(m_start, m_now.date.addMonths(-1))) {
             m_text += translated(lastMonth);
         } else {
-            appendYearPrefix(month);
-            m_text += Pool::localizedLongMonthName(month.month());
+            appendYearPrefix(m_start);
+            m_text += Pool::localizedLongMonthName(m_start.month);
         }
     }
 
@@ -179,7 +198,7 @@ private:
         } else if (contains(daysLater(m_start, 7), m_now, daysLater(m_end, 7))) {
             m_text += translated(lastWeek);
         } else {
-            appendYearPrefix(m_start.date);
+            appendYearPrefix(m_start);
             m_text += QLatin1String(weekPrefix);
             appendDecimal(m_text, m_start.date.weekNumber());
         }
@@ -200,20 +219,20 @@ private:
         case RelativeDay::Other:
             break;
         }
-        appendYearPrefix(m_start.date);
-        appendMonthAndDay(m_start.date);
+        appendYearPrefix(m_start);
+        appendMonthAndDay(m_start);
         m_text += QLatin1String(singleDayEnd);
     }
 
     void appendMomentPhrase()
     {
-        appendDayLabel(m_start.date);
+        appendDayLabel(m_start);
         appendClockTime(m_text, m_start.time);
     }
 
     void appendRangePhrase()
     {
-        appendDayLabel(m_start.date);
+        appendDayLabel(m_start);
         if (!isMidnight(m_start.time))
             appendClockTime(m_text, m_start.time);
         m_text += QLatin1String(rangeSeparator);
@@ -229,17 +248,16 @@ private:
     // it falls next to today.
     void appendEndDayOfLongerRange()
     {
-        const QDate& end = m_end.date;
-        if (appendRelativeDayLabel(end))
+        if (appendRelativeDayLabel(m_end.date))
             return;
-        if (end.year() != m_start.date.year()) {
-            appendDecimal(m_text, end.year());
+        if (m_end.year != m_start.year) {
+            appendDecimal(m_text, m_end.year);
             m_text += QLatin1String(space);
-            appendMonthAndDay(end);
-        } else if (end.month() != m_start.date.month()) {
-            appendMonthAndDay(end);
+            appendMonthAndDay(m_end);
+        } else if (m_end.month != m_start.month) {
+            appendMonthAndDay(m_end);
         } else {
-            appendDecimal(m_text, end.day());
+            appendDecimal(m_text, m_end.day);
         }
         m_text += QLatin1String(dayEnd);
     }
@@ -248,13 +266,13 @@ private:
     {
         if (appendRelativeDayLabel(m_end.date))
             return;
-        appendDecimal(m_text, m_end.date.day());
+        appendDecimal(m_text, m_end.day);
         m_text += QLatin1String(dayEnd);
     }
 
-    void appendDayLabel(const QDate& day)
+    void appendDayLabel(const WallClock& day)
     {
-        if (appendRelativeDayLabel(day))
+        if (appendRelativeDayLabel(day.date))
             return;
         appendYearPrefix(day);
         appendMonthAndDay(day);
@@ -294,19 +312,19 @@ private:
         return RelativeDay::Other;
     }
 
-    void appendYearPrefix(const QDate& day)
+    void appendYearPrefix(const WallClock& day)
     {
-        if (day.year() == m_now.date.year())
+        if (day.year == m_now.year)
             return;
-        appendDecimal(m_text, day.year());
+        appendDecimal(m_text, day.year);
         m_text += QLatin1String(space);
     }
 
-    void appendMonthAndDay(const QDate& day)
+    void appendMonthAndDay(const WallClock& day)
     {
-        m_text += Pool::localizedShortMonthName(day.month());
+        m_text += Pool::localizedShortMonthName(day.month);
         m_text += QLatin1String(space);
-        appendDecimal(m_text, day.day());
+        appendDecimal(m_text, day.day);
     }
 
     static bool contains(const WallClock& from, const WallClock& moment, const WallClock& to)
@@ -345,8 +363,11 @@ QString Todo::readableDate() const
         return translated(wrongDates);
 
     const QDateTime now = QDateTime::currentDateTime();
+    const int zoneOffset = TimeZone::offsetSeconds(time_zone);
     QString text =
-        SpanPhrase(wallClock(startDate(Stored)), wallClock(endDate(Stored)), wallClock(now)).text();
+        SpanPhrase(storedWallClock(start_date, zoneOffset), storedWallClock(end_date, zoneOffset),
+                   wallClock(now.date(), now.time()))
+            .text();
     if (time_zone != deviceZone(*this, now))
         text += QLatin1String(space) + time_zone;
     if (text.isEmpty())

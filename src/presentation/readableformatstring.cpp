@@ -26,38 +26,38 @@ const QRegularExpression& placeholderExpression()
     return expression;
 }
 
-// Expands one template. A placeholder never contains a space, so every match lies inside one
-// word: the template is scanned once for matches, and the first match inside a word decides
-// that word. Words are copied straight from the template, without splitting it into a list.
+// Expands one template. The template is a list of words separated by single spaces, and a word
+// that holds a placeholder is replaced as a whole. A placeholder never contains a space, so every
+// match lies inside one word: the template is scanned once for matches, the first match inside a
+// word decides that word, and the text between replaced words is copied in one piece (joining
+// the unchanged words again with their single spaces gives exactly that text back).
 class FormatExpansion
 {
 public:
-    FormatExpansion(const Todo& todo, const QString& format) : m_todo(todo), m_format(format)
-    {
-        m_text.reserve(format.size() + 16);
-    }
+    FormatExpansion(const Todo& todo, const QString& format) : m_todo(todo), m_format(format) {}
 
     QString text()
     {
         QRegularExpressionMatch match = placeholderExpression().match(m_format);
-        int wordStart = 0;
-        while (true) {
-            int wordEnd = m_format.indexOf(wordSeparator, wordStart);
+        if (!match.hasMatch())
+            return m_format;
+
+        m_text.reserve(m_format.size() + 16);
+        int copiedUpTo = 0;
+        while (match.hasMatch()) {
+            const int placeholderStart = match.capturedStart();
+            const int wordStart = m_format.lastIndexOf(wordSeparator, placeholderStart) + 1;
+            int wordEnd = m_format.indexOf(wordSeparator, placeholderStart);
             if (wordEnd < 0)
                 wordEnd = m_format.size();
-            if (match.hasMatch() && match.capturedStart() < wordEnd) {
-                appendPlaceholder(match.capturedView(1).toInt(nullptr, 10));
-                // Further placeholders in the same word are dropped with it.
-                match = placeholderExpression().match(m_format, wordEnd);
-            } else {
-                m_text.append(m_format.constData() + wordStart, wordEnd - wordStart);
-            }
-            m_text.append(wordSeparator);
-            if (wordEnd == m_format.size())
-                break;
-            wordStart = wordEnd + 1;
+
+            m_text.append(m_format.constData() + copiedUpTo, wordStart - copiedUpTo);
+            appendPlaceholder(match.capturedView(1).toInt(nullptr, 10));
+            copiedUpTo = wordEnd;
+            // Further placeholders in the same word are dropped with it.
+            match = placeholderExpression().match(m_format, wordEnd);
         }
-        m_text.chop(1);
+        m_text.append(m_format.constData() + copiedUpTo, m_format.size() - copiedUpTo);
         return m_text;
     }
 
@@ -72,7 +72,8 @@ private:
 
     void appendReadableDate()
     {
-        // A template may show the date more than once; it cannot change within one expansion.
+        // A template may show the date more than once: it is rendered once per expansion, so that
+        // every occurrence reads the same.
         if (!m_hasReadableDate) {
             m_readableDate = m_todo.readableDate();
             m_hasReadableDate = true;
