@@ -193,7 +193,7 @@
 <context>
     <name>Orvel::Todo</name>
     <message>
-        <location filename="../src/presentation/readabledate.cpp" line="+13"/>
+        <location filename="../src/presentation/readabledate.cpp" line="+16"/>
         <source>Wrong dates</source>
         <translation type="unfinished"></translation>
     </message>

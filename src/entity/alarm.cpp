@@ -101,7 +101,7 @@ void Alarm::recreateReferences()
         // A todo destroyed meanwhile is forgotten: the record comes back without a parent.
         if (RememberedRecords::exists(m_remembered, detachedTodo))
             setTodo(detachedTodo);
-        RememberedRecords::forget(m_remembered, detachedTodo);
+        RememberedRecords::forgetAll(m_remembered);
         detachedTodo = nullptr;
     }
     Q_EMIT setUndeleted(this);

@@ -114,15 +114,14 @@ void Field::recreateReferences()
     if (detachedTodo) {
         if (RememberedRecords::exists(m_remembered, detachedTodo))
             setTodo(detachedTodo);
-        RememberedRecords::forget(m_remembered, detachedTodo);
         detachedTodo = nullptr;
     }
     if (detachedFieldType) {
         if (RememberedRecords::exists(m_remembered, detachedFieldType))
             setFieldType(detachedFieldType);
-        RememberedRecords::forget(m_remembered, detachedFieldType);
         detachedFieldType = nullptr;
     }
+    RememberedRecords::forgetAll(m_remembered);
     Q_EMIT setUndeleted(this);
 }
 

@@ -177,13 +177,15 @@ void Recurrence::modified()
 
 void Recurrence::removeReferences()
 {
+    // The instances are remembered in the order of deletedTodos, which is restored in that
+    // order. The sample needs no such care: it is deleted and restored together with the rule,
+    // and whichever of the two is destroyed first restores the other.
     deletedTodos->append(*todos);
     for (Todo* todo : *todos)
         RememberedRecords::remember(m_remembered, todo);
     unlinkInstances();
     if (sample) {
         detachedSample = sample;
-        RememberedRecords::remember(m_remembered, sample);
         // Deleting a rule deletes its sample; the instances only lose their link.
         sample->setIsDeleted(true);
         setSample(nullptr);
@@ -193,21 +195,19 @@ void Recurrence::removeReferences()
 
 void Recurrence::recreateReferences()
 {
-    // Instances or a sample destroyed meanwhile are forgotten instead of being linked again.
+    // Instances destroyed meanwhile are forgotten instead of being linked again.
     const QList<Todo*> instances = *deletedTodos;
-    for (Todo* todo : instances) {
-        if (RememberedRecords::exists(m_remembered, todo))
+    for (int position = 0; position < instances.size(); ++position) {
+        Todo* const todo = instances.at(position);
+        if (RememberedRecords::existsAt(m_remembered, position, todo))
             todo->setRecurrence(this);
-        RememberedRecords::forget(m_remembered, todo);
     }
     deletedTodos->clear();
+    RememberedRecords::forgetAll(m_remembered);
     if (detachedSample) {
         Todo* const restoredSample = detachedSample;
-        if (RememberedRecords::exists(m_remembered, restoredSample)) {
-            setSample(restoredSample);
-            restoredSample->setIsDeleted(false);
-        }
-        RememberedRecords::forget(m_remembered, restoredSample);
+        setSample(restoredSample);
+        restoredSample->setIsDeleted(false);
         detachedSample = nullptr;
     }
     Q_EMIT setUndeleted(this);

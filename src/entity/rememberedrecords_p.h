@@ -1,7 +1,7 @@
 #ifndef ORVEL_ENTITY_REMEMBEREDRECORDS_P_H
 #define ORVEL_ENTITY_REMEMBEREDRECORDS_P_H
 
-#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 
@@ -11,17 +11,24 @@ namespace Orvel {
 // former todo, field type or rule; the instances a deleted rule let go). Nothing stops the owner
 // of such a record from destroying it meanwhile, for instance the pool at shut-down: a record
 // found gone is then forgotten instead of being linked again.
+//
+// Most records are never detached, so a record holds a null pointer until it first remembers
+// something; the object is then kept for later detachments.
 class RememberedRecords
 {
 public:
-    // Starts watching a record; a null record is ignored.
+    // Appends a record to the remembered ones; a null record is ignored.
     static void remember(RememberedRecords*& records, QObject* record);
-    // Whether a watched record still exists (false for a record that was never watched).
+    // Whether a remembered record still exists (false for a record that was never remembered).
+    // Searches from the most recently remembered record.
     static bool exists(const RememberedRecords* records, const QObject* record);
-    static void forget(RememberedRecords* records, const QObject* record);
+    // The same for the record remembered at a position, for records remembered in the order of
+    // a list that is restored in the same order.
+    static bool existsAt(const RememberedRecords* records, int position, const QObject* record);
+    static void forgetAll(RememberedRecords* records);
 
 private:
-    QHash<const QObject*, QPointer<QObject>> m_watched;
+    QList<QPointer<QObject>> m_records;
 };
 
 } // namespace Orvel

@@ -9,10 +9,26 @@ namespace {
 const int secondsPerHour = 3600;
 const int secondsPerMinute = 60;
 
-// Two digits, with a leading zero below ten, of a non-negative count.
-QString twoDigits(qint64 value)
+// Appends a non-negative count with at least two digits (a leading zero below ten). Written out
+// by hand because every new todo formats its zone and QString::number would allocate.
+void appendTwoDigits(QString& text, qint64 value)
 {
-    return value < 10 ? QLatin1Char('0') + QString::number(value) : QString::number(value);
+    if (value >= 100) {
+        text += QString::number(value);
+        return;
+    }
+    text += QLatin1Char(char('0' + value / 10));
+    text += QLatin1Char(char('0' + value % 10));
+}
+
+// Up to two characters from a position, like QString::mid but without a copy (the offset of a
+// zone is read for every conversion).
+int twoDigitNumberAt(const QString& zone, int position)
+{
+    if (zone.size() <= position)
+        return 0;
+    const auto length = qMin<qsizetype>(2, zone.size() - position);
+    return QStringView(zone).mid(position, length).toInt(nullptr, 10);
 }
 
 } // namespace
@@ -20,8 +36,8 @@ QString twoDigits(qint64 value)
 int offsetSeconds(const QString& zone)
 {
     const int sign = zone.startsWith(QLatin1Char('-')) ? -1 : 1;
-    const int hours = zone.mid(1, 2).toInt(nullptr, 10);
-    const int minutes = zone.mid(4, 2).toInt(nullptr, 10);
+    const int hours = twoDigitNumberAt(zone, 1);
+    const int minutes = twoDigitNumberAt(zone, 4);
     return sign * (hours * secondsPerHour + minutes * secondsPerMinute);
 }
 
@@ -34,8 +50,13 @@ QString deviceZoneAt(const QDateTime& dateTime)
     const qint64 diff = asUtc - asGiven;
     const qint64 hours = diff / secondsPerHour;
     const qint64 minutes = (diff / secondsPerMinute) % 60;
-    return (diff < 0 ? QStringLiteral("-") : QStringLiteral("+")) + twoDigits(std::llabs(hours)) +
-           QLatin1Char(':') + twoDigits(std::llabs(minutes));
+    QString zone;
+    zone.reserve(6);
+    zone += QLatin1Char(diff < 0 ? '-' : '+');
+    appendTwoDigits(zone, std::llabs(hours));
+    zone += QLatin1Char(':');
+    appendTwoDigits(zone, std::llabs(minutes));
+    return zone;
 }
 
 QDateTime relabelled(const QDateTime& dateTime, Qt::TimeSpec spec)

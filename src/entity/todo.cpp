@@ -160,7 +160,7 @@ void Todo::recreateReferences()
         // A rule destroyed meanwhile is forgotten: the todo comes back without it.
         if (RememberedRecords::exists(m_remembered, restored))
             restoreRecurrence(restored);
-        RememberedRecords::forget(m_remembered, restored);
+        RememberedRecords::forgetAll(m_remembered);
         detachedRecurrence = nullptr;
     }
     Q_EMIT setUndeleted(this);

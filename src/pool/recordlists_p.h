@@ -26,7 +26,7 @@ template <typename T> QHash<int, T*> indexById(const QList<T*>& list)
     QHash<int, T*> index;
     index.reserve(list.size());
     // Walking backwards lets an earlier record overwrite a later one with the same id.
-    for (auto it = list.cbegin(); it != list.cend(); ++it)
+    for (auto it = list.crbegin(); it != list.crend(); ++it)
         index.insert((*it)->id, *it);
     return index;
 }
