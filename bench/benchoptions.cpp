@@ -55,7 +55,12 @@ ParseResult parseOptions(const QStringList& arguments, BenchOptions& options)
         QStringLiteral("K"), QString::number(defaultRepetitions));
     const QCommandLineOption csvOption(QStringLiteral("csv"),
                                        QStringLiteral("Machine-readable comma-separated output."));
-    parser.addOptions({sizeOption, repetitionOption, csvOption});
+    const QCommandLineOption cpuOption(
+        QStringLiteral("cpu"),
+        QStringLiteral("Time with the processor time of this process instead of the wall clock: "
+                       "steadier on a busy machine, but without the time spent waiting for the "
+                       "disk."));
+    parser.addOptions({sizeOption, repetitionOption, csvOption, cpuOption});
 
     if (!parser.parse(arguments)) {
         printError(parser.errorText());
@@ -67,6 +72,7 @@ ParseResult parseOptions(const QStringList& arguments, BenchOptions& options)
     }
 
     options.csv = parser.isSet(csvOption);
+    options.processorTime = parser.isSet(cpuOption);
     bool ok = false;
     options.repetitions = parser.value(repetitionOption).toInt(&ok);
     if (!ok || options.repetitions < 1) {

@@ -12,6 +12,7 @@ struct BenchOptions
     QList<int> sizes;
     int repetitions = 0;
     bool csv = false;
+    bool processorTime = false;
 };
 
 enum class ParseResult { Run, HelpShown, Invalid };

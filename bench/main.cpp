@@ -2,6 +2,7 @@
 // figure set against the floor that plain QtSql or std::sort code reaches on the same data.
 
 #include "benchoptions.h"
+#include "measure.h"
 #include "report.h"
 #include "scenario.h"
 
@@ -60,6 +61,7 @@ int main(int argc, char* argv[])
         break;
     }
 
+    Bench::useClock(options.processorTime ? Bench::Clock::Processor : Bench::Clock::Wall);
     qInstallMessageHandler(countingMessageHandler);
     Bench::Report report(options.csv);
     report.printHeader();

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <malloc.h>
 
 namespace Bench {
@@ -13,6 +15,8 @@ constexpr char statusFile[] = "/proc/self/status";
 constexpr char clearRefsFile[] = "/proc/self/clear_refs";
 // Writing this value to clear_refs resets the peak resident size (Linux 4.0 and later).
 constexpr char resetPeakCommand[] = "5";
+
+Clock chosenClock = Clock::Wall;
 
 qint64 statusKib(const QByteArray& key)
 {
@@ -31,6 +35,22 @@ qint64 statusKib(const QByteArray& key)
 }
 
 } // namespace
+
+void useClock(Clock clock)
+{
+    chosenClock = clock;
+}
+
+double clockSeconds()
+{
+    if (chosenClock == Clock::Processor) {
+        timespec now{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+        return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+    }
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
 
 double median(std::vector<double> values)
 {

@@ -1,19 +1,24 @@
 #ifndef ORVEL_BENCH_MEASURE_H
 #define ORVEL_BENCH_MEASURE_H
 
-#include <QElapsedTimer>
 #include <QtGlobal>
 #include <vector>
 
 namespace Bench {
 
-/// Wall-clock seconds taken by one call of the function.
+/// Wall-clock time by default. Processor time of this (single-threaded) process is steadier
+/// on a machine shared with other work, but leaves out the time spent waiting for the disk.
+enum class Clock { Wall, Processor };
+void useClock(Clock clock);
+/// The current reading of the chosen clock, in seconds from an arbitrary origin.
+double clockSeconds();
+
+/// Seconds taken by one call of the function.
 template <typename Function> double secondsOf(Function&& function)
 {
-    QElapsedTimer timer;
-    timer.start();
+    const double start = clockSeconds();
     function();
-    return double(timer.nsecsElapsed()) / 1e9;
+    return clockSeconds() - start;
 }
 
 /// The median of the values; 0 for none. One slow repetition (a page-cache miss, another

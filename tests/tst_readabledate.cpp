@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QTest>
 #include <QTime>
+#include <ctime>
 #include <orvel/todo.h>
 
 // Todo::readableDate() with the clock frozen at Wednesday 14 January 2015 12:00 in Europe/Berlin
@@ -16,6 +17,7 @@ private Q_SLOTS:
     void initTestCase();
     void readableDate_data();
     void readableDate();
+    void zoneSuffixFollowsTheDeviceZone();
 };
 
 namespace {
@@ -202,6 +204,35 @@ void TestReadableDate::readableDate()
     OrvelTest::LogCapture log;
     QCOMPARE(todo.readableDate(), expected);
     QCOMPARE(log.lines(), QList<QByteArray>());
+}
+
+namespace {
+
+void setDeviceZone(const QByteArray& zone)
+{
+    qputenv("TZ", zone);
+    tzset();
+}
+
+} // namespace
+
+// The device's zone is read anew on every call: a todo in +01:00 is shown without a suffix in
+// Berlin, with one once the device has moved to Kathmandu (+05:45), and without again after
+// the move back.
+void TestReadableDate::zoneSuffixFollowsTheDeviceZone()
+{
+    Orvel::Todo todo(nullptr);
+    todo.setTimeZone(QStringLiteral("+01:00"));
+    todo.setStartDate(dayStart(2015, 1, 14));
+    todo.setEndDate(dayEnd(2015, 1, 14));
+    QCOMPARE(todo.readableDate(), QStringLiteral("Today"));
+
+    setDeviceZone("Asia/Kathmandu");
+    const QString inKathmandu = todo.readableDate();
+    setDeviceZone("Europe/Berlin");
+
+    QCOMPARE(inKathmandu, QStringLiteral("Today +01:00"));
+    QCOMPARE(todo.readableDate(), QStringLiteral("Today"));
 }
 
 QTEST_GUILESS_MAIN(TestReadableDate)
