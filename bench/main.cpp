@@ -62,6 +62,8 @@ int main(int argc, char* argv[])
     }
 
     Bench::useClock(options.processorTime ? Bench::Clock::Processor : Bench::Clock::Wall);
+    QTextStream(stderr) << "orvel-bench: timing with "
+                        << (options.processorTime ? "processor time" : "the wall clock") << '\n';
     qInstallMessageHandler(countingMessageHandler);
     Bench::Report report(options.csv);
     report.printHeader();
