@@ -166,6 +166,7 @@ private Q_SLOTS:
     void destroyingPoolWithRecordListedTwiceFreesItOnce();
     void loadingKeepsOnlyLiveRowsAndDropsQueries();
     void hundredThousandTodosStartAndStopInSeconds();
+    void hundredThousandNewRecordsSaveInTwoPassesInSeconds();
 };
 
 void TestPoolSync::wholeLifeSurvivesRestarts()
@@ -550,6 +551,30 @@ void TestPoolSync::hundredThousandTodosStartAndStopInSeconds()
     const double seconds = double(std::clock() - begin) / CLOCKS_PER_SEC;
     qInfo("Two starts and the end of a pool of %d todos with one alarm each: %.1f s", count,
           seconds);
+    QVERIFY2(seconds < 60, qPrintable(QStringLiteral("took %1 s").arg(seconds)));
+}
+
+void TestPoolSync::hundredThousandNewRecordsSaveInTwoPassesInSeconds()
+{
+    const int count = 100000;
+    const QString path = databasePath(QStringLiteral("manynew"));
+    Pool pool(path, QStringLiteral("manynew"));
+    pool.start();
+    // Every alarm stands before its todo: the first pass saves the todos and keeps the alarms,
+    // the second saves the alarms.
+    for (int i = 0; i < count; ++i) {
+        Alarm* alarm = pool.newAlarm();
+        alarm->setTodo(pool.newTodo());
+    }
+
+    const std::clock_t begin = std::clock();
+    pool.synchronizeToDatabase();
+    const double seconds = double(std::clock() - begin) / CLOCKS_PER_SEC;
+    qInfo("Saving %d new todos with one alarm each: %.1f s", count, seconds);
+    QVERIFY(pool.unsynchronizedEntities->isEmpty());
+    QCOMPARE(query(path, QStringLiteral("SELECT count(*) FROM ALARM JOIN TODO_PROJECT USING "
+                                        "(todo_id);")),
+             QString::number(count));
     QVERIFY2(seconds < 60, qPrintable(QStringLiteral("took %1 s").arg(seconds)));
 }
 

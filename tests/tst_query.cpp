@@ -6,9 +6,7 @@
 
 #include "loghandler.h"
 
-#include <QSignalSpy>
 #include <QtTest>
-#include <algorithm>
 #include <climits>
 #include <orvel/alarm.h>
 #include <orvel/field.h>
@@ -21,12 +19,9 @@ using Orvel::Alarm;
 using Orvel::Field;
 using Orvel::FieldType;
 using Orvel::Query;
-using Orvel::Recurrence;
 using Orvel::Todo;
 
 namespace {
-
-const char todoZone[] = "+01:00";
 
 QDateTime local(const char* text)
 {
@@ -42,7 +37,7 @@ public:
         for (int id = 1; id <= count; ++id) {
             Todo* todo = new Todo(nullptr);
             todo->id = id;
-            todo->setTimeZone(QLatin1String(todoZone));
+            todo->setTimeZone(QStringLiteral("+01:00"));
             todos.append(todo);
         }
     }
@@ -72,11 +67,15 @@ void setDates(Todo* todo, const char* start, const char* end, const char* create
     todo->lastModDate = local(lastModified).toUTC();
 }
 
-void addAlarm(Todo* todo, bool active)
+// Three todos with distinct dates, shared by the date-range and comparator tests.
+void setThreeDatedTodos(const TodoList& list)
 {
-    Alarm* alarm = new Alarm(nullptr);
-    alarm->setTodo(todo);
-    alarm->is_active = active;
+    setDates(list[1], "2015-01-10 09:00", "2015-01-12 18:00", "2015-01-01 08:00",
+             "2015-01-02 08:00");
+    setDates(list[2], "2015-01-14 09:00", "2015-01-14 10:00", "2015-01-05 08:00",
+             "2015-01-06 08:00");
+    setDates(list[3], "2015-01-20 00:00", "2015-01-25 23:59", "2015-01-09 08:00",
+             "2015-01-10 08:00");
 }
 
 Field* addField(Todo* todo, FieldType* type, const char* value)
@@ -103,8 +102,8 @@ class TestQuery : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void defaultsAfterConstruction();
-    void resetRestoresFiltersOnly();
+    void defaultQueryFinishesAfterResult();
+    void resetClearsFiltersOnly();
     void selectById_data();
     void selectById();
     void dateRanges_data();
@@ -120,96 +119,71 @@ private Q_SLOTS:
     void comparators();
     void batching_data();
     void batching();
-    void queryFinishedAfterResult();
 };
 
-void TestQuery::defaultsAfterConstruction()
+// Without settings a query takes every todo, newest first; the signal comes when the result and
+// its batches are complete.
+void TestQuery::defaultQueryFinishesAfterResult()
 {
-    TodoList list(3);
-    list[1]->creation_date = local("2015-01-02 08:00").toUTC();
-    list[2]->creation_date = local("2015-01-03 08:00").toUTC();
-    list[3]->creation_date = local("2015-01-01 08:00").toUTC();
-    QList<Recurrence*> rules;
-    Query query(&list.todos, &rules);
-
-    QCOMPARE(query.objectName(), QStringLiteral("query"));
-    QCOMPARE(query.todos, &list.todos);
-    QCOMPARE(query.recurrences, &rules);
-    QCOMPARE(query.todoId, INT_MIN);
-    QVERIFY(query.fieldFilters->isEmpty());
-    for (const QDateTime& date :
-         {query.activeFrom, query.activeTo, query.startDateFrom, query.startDateTo,
-          query.endDateFrom, query.endDateTo, query.creationDateFrom, query.creationDateTo,
-          query.lastModDateFrom, query.lastModDateTo})
-        QVERIFY(date.isNull());
-    QCOMPARE(query.doneFilter, -1);
-    QCOMPARE(query.alarmFilter, -1);
-    QCOMPARE(query.sortOrder, int(Query::CreationDateDesc));
-    QCOMPARE(query.batchSize, 0);
-    QCOMPARE(query.includeRecurring, false);
-    QCOMPARE(query.onlyRecurring, false);
-    QCOMPARE(query.unfilteredRecurring, false);
-    QCOMPARE(query.nextOccurrenceOnly, false);
-    QCOMPARE(query.recurrence, nullptr);
-    QCOMPARE(query.recurringFilter, -1);
-    QVERIFY(query.result->isEmpty());
-    QVERIFY(query.recurringTodos->isEmpty());
-    QSignalSpy finished(&query, &Query::queryFinished);
+    TodoList list(7);
+    for (int id = 1; id <= 7; ++id)
+        list[id]->creation_date = local("2015-01-01 08:00").toUTC().addDays((id * 3) % 7);
+    Query query(&list.todos);
+    QList<int> seenResult;
+    int seenBatchCount = -1;
+    connect(
+        &query, &Query::queryFinished, this,
+        [&] {
+            seenResult = idsOf(*query.result);
+            seenBatchCount = query.batchCount;
+        },
+        Qt::DirectConnection);
 
     query.execute();
+    QCOMPARE(seenResult, (QList<int>{2, 4, 6, 1, 3, 5, 7}));
+    QCOMPARE(seenBatchCount, 1);
 
-    QCOMPARE(idsOf(*query.result), (QList<int>{2, 1, 3}));
-    QCOMPARE(query.batchCount, 1);
-    QCOMPARE(idsOf(query.batch(0)), (QList<int>{2, 1, 3}));
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(Query(&list.todos).recurrences, nullptr);
+    query.batchSize = 3;
+    query.execute();
+    QCOMPARE(seenBatchCount, 3);
 }
 
-void TestQuery::resetRestoresFiltersOnly()
+void TestQuery::resetClearsFiltersOnly()
 {
     TodoList list(12);
+    for (Todo* todo : std::as_const(list.todos))
+        setDates(todo, "2015-01-10 09:00", "2015-01-12 18:00", "2015-01-01 08:00",
+                 "2015-01-02 08:00");
     FieldType type(nullptr);
-    Recurrence rule(nullptr);
-    QList<Recurrence*> rules{&rule};
-    Query query(&list.todos, &rules);
-    query.sortOrder = Query::AlphabeticallyAsc;
+    Orvel::Recurrence rule(nullptr);
+    Query query(&list.todos);
+    query.sortOrder = -1;
     query.batchSize = 5;
-    query.execute();
-    QCOMPARE(query.batchCount, 3);
-    query.todoId = 4;
-    query.fieldFilters->insert(&type, new QList<QString>{QStringLiteral("x")});
-    query.activeFrom = query.startDateFrom = query.endDateFrom = local("2015-01-01 00:00");
-    query.creationDateFrom = query.lastModDateFrom = local("2015-01-01 00:00");
-    query.activeTo = query.startDateTo = query.endDateTo = local("2015-02-01 00:00");
-    query.creationDateTo = query.lastModDateTo = local("2015-02-01 00:00");
-    query.doneFilter = query.alarmFilter = query.recurringFilter = 1;
+    // Every filter on its own would reject every todo.
+    query.todoId = 99;
+    query.fieldFilters->insert(&type, new QList<QString>());
+    for (QDateTime* from : {&query.activeFrom, &query.startDateFrom, &query.endDateFrom,
+                            &query.creationDateFrom, &query.lastModDateFrom})
+        *from = local("2030-01-01 00:00");
+    for (QDateTime* to : {&query.activeTo, &query.startDateTo, &query.endDateTo,
+                          &query.creationDateTo, &query.lastModDateTo})
+        *to = local("2030-02-01 00:00");
+    query.doneFilter = query.alarmFilter = 2;
+    query.recurringFilter = 1;
     query.includeRecurring = query.onlyRecurring = true;
     query.unfilteredRecurring = query.nextOccurrenceOnly = true;
     query.recurrence = &rule;
+    OrvelTest::LogCapture log;
 
     query.reset();
+    query.execute();
 
-    QCOMPARE(query.todoId, INT_MIN);
-    QVERIFY(query.fieldFilters->isEmpty());
-    QVERIFY(query.activeFrom.isNull() && query.activeTo.isNull());
-    QVERIFY(query.startDateFrom.isNull() && query.startDateTo.isNull());
-    QVERIFY(query.endDateFrom.isNull() && query.endDateTo.isNull());
-    QVERIFY(query.creationDateFrom.isNull() && query.creationDateTo.isNull());
-    QVERIFY(query.lastModDateFrom.isNull() && query.lastModDateTo.isNull());
-    QCOMPARE(query.doneFilter, -1);
-    QCOMPARE(query.alarmFilter, -1);
-    QCOMPARE(query.recurringFilter, -1);
-    QCOMPARE(query.includeRecurring, false);
-    QCOMPARE(query.onlyRecurring, false);
+    QCOMPARE(idsOf(*query.result), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    QCOMPARE(query.batchCount, 3);
     QCOMPARE(query.unfilteredRecurring, false);
     QCOMPARE(query.nextOccurrenceOnly, false);
     QCOMPARE(query.recurrence, nullptr);
-    QVERIFY(query.result->isEmpty());
-    QCOMPARE(query.sortOrder, int(Query::AlphabeticallyAsc));
-    QCOMPARE(query.batchSize, 5);
-    QCOMPARE(query.batchCount, 3);
-    QCOMPARE(query.todos, &list.todos);
-    QCOMPARE(query.recurrences, &rules);
+    QCOMPARE(log.lines(), QList<QByteArray>());
 }
 
 void TestQuery::selectById_data()
@@ -229,7 +203,6 @@ void TestQuery::selectById()
 
     TodoList list(4);
     list[4]->id = 3;
-    list[4]->note = QStringLiteral("second with id 3");
     Query query(&list.todos);
     query.todoId = todoId;
     query.doneFilter = 2;
@@ -256,45 +229,38 @@ void TestQuery::dateRanges_data()
 
     const QList<int> all{1, 2, 3};
     const QDateTime none;
-    const QDateTime invalid(QDate(2015, 13, 1), QTime(0, 0));
-
-    QTest::newRow("active: spans touching both bounds overlap")
-        << int(Active) << local("2015-01-12 18:00") << local("2015-01-20 00:00") << all;
-    QTest::newRow("active: a minute inside both bounds")
-        << int(Active) << local("2015-01-12 18:01") << local("2015-01-19 23:59") << QList<int>{2};
-    QTest::newRow("active: started before, ends inside")
-        << int(Active) << local("2015-01-11 00:00") << local("2015-01-13 00:00") << QList<int>{1};
-    QTest::newRow("active: interval inside the span")
-        << int(Active) << local("2015-01-21 00:00") << local("2015-01-22 00:00") << QList<int>{3};
-    QTest::newRow("active: only from") << int(Active) << local("2015-01-30 00:00") << none << all;
-    QTest::newRow("active: only to") << int(Active) << none << local("2015-01-01 00:00") << all;
-    QTest::newRow("active: invalid bound")
-        << int(Active) << invalid << local("2015-01-01 00:00") << all;
-    QTest::newRow("start: both bounds inclusive")
-        << int(Start) << local("2015-01-14 09:00") << local("2015-01-20 00:00") << QList<int>{2, 3};
-    QTest::newRow("start: a minute after")
-        << int(Start) << local("2015-01-14 09:01") << local("2015-01-20 00:00") << QList<int>{3};
-    QTest::newRow("start: only from") << int(Start) << local("2015-01-30 00:00") << none << all;
-    QTest::newRow("start: only to") << int(Start) << none << local("2015-01-01 00:00") << all;
-    QTest::newRow("end: both bounds inclusive")
-        << int(End) << local("2015-01-12 18:00") << local("2015-01-14 10:00") << QList<int>{1, 2};
-    QTest::newRow("end: a minute before")
-        << int(End) << local("2015-01-12 18:00") << local("2015-01-14 09:59") << QList<int>{1};
-    QTest::newRow("end: only to") << int(End) << none << local("2015-01-01 00:00") << all;
-    QTest::newRow("creation: both bounds inclusive")
-        << int(Creation) << local("2015-01-05 08:00") << local("2015-01-09 08:00")
-        << QList<int>{2, 3};
-    QTest::newRow("creation: only from")
-        << int(Creation) << local("2015-01-30 00:00") << none << all;
-    QTest::newRow("last modification: both bounds inclusive")
-        << int(LastModification) << local("2015-01-02 08:00") << local("2015-01-06 08:00")
-        << QList<int>{1, 2};
-    QTest::newRow("last modification: a minute after")
-        << int(LastModification) << local("2015-01-02 08:01") << local("2015-01-06 08:00")
-        << QList<int>{2};
-    QTest::newRow("last modification: only to")
-        << int(LastModification) << none << local("2015-01-01 00:00") << all;
-    QTest::newRow("no range") << int(Active) << none << none << all;
+    const auto row = [](const char* name, DateRange range, const QDateTime& from,
+                        const QDateTime& to, const QList<int>& expected) {
+        QTest::newRow(name) << int(range) << from << to << expected;
+    };
+    row("active: spans touching both bounds overlap", Active, local("2015-01-12 18:00"),
+        local("2015-01-20 00:00"), all);
+    row("active: a minute inside both bounds", Active, local("2015-01-12 18:01"),
+        local("2015-01-19 23:59"), {2});
+    row("active: started before, ends inside", Active, local("2015-01-11 00:00"),
+        local("2015-01-13 00:00"), {1});
+    row("active: interval inside the span", Active, local("2015-01-21 00:00"),
+        local("2015-01-22 00:00"), {3});
+    row("active: only from", Active, local("2015-01-30 00:00"), none, all);
+    row("active: invalid bound", Active, QDateTime(QDate(2015, 13, 1), QTime(0, 0)),
+        local("2015-01-01 00:00"), all);
+    row("start: both bounds inclusive", Start, local("2015-01-14 09:00"), local("2015-01-20 00:00"),
+        {2, 3});
+    row("start: a minute after", Start, local("2015-01-14 09:01"), local("2015-01-20 00:00"), {3});
+    row("start: only from", Start, local("2015-01-30 00:00"), none, all);
+    row("end: both bounds inclusive", End, local("2015-01-12 18:00"), local("2015-01-14 10:00"),
+        {1, 2});
+    row("end: a minute before", End, local("2015-01-12 18:00"), local("2015-01-14 09:59"), {1});
+    row("end: only to", End, none, local("2015-01-01 00:00"), all);
+    row("creation: both bounds inclusive", Creation, local("2015-01-05 08:00"),
+        local("2015-01-09 08:00"), {2, 3});
+    row("creation: only from", Creation, local("2015-01-30 00:00"), none, all);
+    row("last modification: both bounds inclusive", LastModification, local("2015-01-02 08:00"),
+        local("2015-01-06 08:00"), {1, 2});
+    row("last modification: a minute after", LastModification, local("2015-01-02 08:01"),
+        local("2015-01-06 08:00"), {2});
+    row("last modification: only to", LastModification, none, local("2015-01-01 00:00"), all);
+    row("no range", Active, none, none, all);
 }
 
 void TestQuery::dateRanges()
@@ -305,12 +271,7 @@ void TestQuery::dateRanges()
     QFETCH(QList<int>, expected);
 
     TodoList list(3);
-    setDates(list[1], "2015-01-10 09:00", "2015-01-12 18:00", "2015-01-01 08:00",
-             "2015-01-02 08:00");
-    setDates(list[2], "2015-01-14 09:00", "2015-01-14 10:00", "2015-01-05 08:00",
-             "2015-01-06 08:00");
-    setDates(list[3], "2015-01-20 00:00", "2015-01-25 23:59", "2015-01-09 08:00",
-             "2015-01-10 08:00");
+    setThreeDatedTodos(list);
     Query query(&list.todos);
     query.sortOrder = Query::CreationDateAsc;
     QDateTime* bounds[][2] = {{&query.activeFrom, &query.activeTo},
@@ -343,7 +304,6 @@ void TestQuery::flags_data()
     QTest::newRow("not recurring") << -1 << -1 << 0 << QList<int>{1, 4};
     QTest::newRow("recurring") << -1 << -1 << 1 << QList<int>{2, 3, 4};
     QTest::newRow("recurring 2 filters nothing") << -1 << -1 << 2 << QList<int>{1, 2, 3, 4};
-    QTest::newRow("not done and recurring") << 0 << -1 << 1 << QList<int>{2, 3};
     QTest::newRow("done with active alarm, not recurring") << 1 << 1 << 0 << QList<int>{1};
 }
 
@@ -355,6 +315,11 @@ void TestQuery::flags()
     QFETCH(QList<int>, expected);
 
     TodoList list(4);
+    const auto addAlarm = [](Todo* todo, bool active) {
+        Alarm* alarm = new Alarm(nullptr);
+        alarm->setTodo(todo);
+        alarm->is_active = active;
+    };
     list[1]->is_done = true;
     addAlarm(list[1], false);
     addAlarm(list[1], true);
@@ -396,8 +361,6 @@ void TestQuery::fieldFilters_data()
     QTest::newRow("an empty text matches every value of the type")
         << true << QStringList{""} << false << QStringList() << QList<int>{1, 2, 5};
     QTest::newRow("every type must match")
-        << true << QStringList{"kitchen"} << true << QStringList{"URGENT"} << QList<int>{1};
-    QTest::newRow("every type must match, none does")
         << true << QStringList{"garden"} << true << QStringList{"urgent"} << QList<int>{};
 }
 
@@ -419,8 +382,7 @@ void TestQuery::fieldFilters()
     addField(list[2], &room, "garden");
     addField(list[3], &priority, "kitchen");
     // Matched by its own type id, without a type object.
-    Field* loose = addField(list[5], nullptr, "TABLE top");
-    loose->field_type_id = 10;
+    addField(list[5], nullptr, "TABLE top")->field_type_id = 10;
     Query query(&list.todos);
     query.sortOrder = -1;
     if (filterRoom)
@@ -450,8 +412,7 @@ void TestQuery::sorting_data()
         << int(Query::AlphabeticallyDesc) << QList<int>{2, 4, 1, 3};
     QTest::newRow("alphabetically ascending, by code unit")
         << int(Query::AlphabeticallyAsc) << QList<int>{3, 1, 4, 2};
-    QTest::newRow("unknown order 6 keeps the list order") << 6 << QList<int>{1, 2, 3, 4};
-    QTest::newRow("unknown order -1 keeps the list order") << -1 << QList<int>{1, 2, 3, 4};
+    QTest::newRow("unknown order keeps the list order") << 6 << QList<int>{1, 2, 3, 4};
 }
 
 void TestQuery::sorting()
@@ -482,12 +443,11 @@ void TestQuery::sorting()
 void TestQuery::alphabeticalKeyIsExpandedFormatString()
 {
     TodoList list(3);
-    const char* starts[] = {"2015-01-13 00:00", "2015-01-14 00:00", "2015-01-15 00:00"};
-    const char* ends[] = {"2015-01-13 23:59", "2015-01-14 23:59", "2015-01-15 23:59"};
+    const char* days[] = {"2015-01-13", "2015-01-14", "2015-01-15"};
     for (int id = 1; id <= 3; ++id) {
         list[id]->format_string = QStringLiteral("%-1%");
-        list[id]->setStartDate(local(starts[id - 1]));
-        list[id]->setEndDate(local(ends[id - 1]));
+        list[id]->setStartDate(local(QByteArray(days[id - 1]) + " 00:00"));
+        list[id]->setEndDate(local(QByteArray(days[id - 1]) + " 23:59"));
     }
     QCOMPARE(list[2]->readableFormatString(), QStringLiteral("Today"));
     Query query(&list.todos);
@@ -508,20 +468,17 @@ void TestQuery::comparators_data()
     QTest::addColumn<int>("b");
     QTest::addColumn<bool>("expected");
 
-    // Todo 1 is earlier and "a", todo 2 later and "b", todo 3 undated and "a".
+    // Todo 1 is earliest and "a", todo 2 later and "b", todo 3 undated and "a".
     const int creationDesc = Query::CreationDateDesc, creationAsc = Query::CreationDateAsc;
     const int startDesc = Query::StartDateDesc, startAsc = Query::StartDateAsc;
     const int alphaDesc = Query::AlphabeticallyDesc, alphaAsc = Query::AlphabeticallyAsc;
     QTest::newRow("start asc: earlier first") << startAsc << 1 << 2 << true;
-    QTest::newRow("start asc: later not first") << startAsc << 2 << 1 << false;
     QTest::newRow("start asc: equal") << startAsc << 1 << 1 << false;
     QTest::newRow("start asc: undated first") << startAsc << 3 << 1 << true;
     QTest::newRow("start asc: dated after undated") << startAsc << 1 << 3 << false;
     QTest::newRow("start desc: later first") << startDesc << 2 << 1 << true;
-    QTest::newRow("start desc: earlier not first") << startDesc << 1 << 2 << false;
     QTest::newRow("start desc: undated last") << startDesc << 1 << 3 << true;
     QTest::newRow("creation asc: earlier first") << creationAsc << 1 << 2 << true;
-    QTest::newRow("creation asc: later not first") << creationAsc << 2 << 1 << false;
     QTest::newRow("creation desc: later first") << creationDesc << 2 << 1 << true;
     QTest::newRow("creation desc: equal") << creationDesc << 2 << 2 << false;
     QTest::newRow("alphabetically asc: a before b") << alphaAsc << 1 << 2 << true;
@@ -538,10 +495,7 @@ void TestQuery::comparators()
     QFETCH(bool, expected);
 
     TodoList list(3);
-    setDates(list[1], "2015-01-10 09:00", "2015-01-10 10:00", "2015-01-01 08:00",
-             "2015-01-01 08:00");
-    setDates(list[2], "2015-01-11 09:00", "2015-01-11 10:00", "2015-01-02 08:00",
-             "2015-01-02 08:00");
+    setThreeDatedTodos(list);
     list[1]->format_string = QStringLiteral("a");
     list[2]->format_string = QStringLiteral("b");
     list[3]->format_string = QStringLiteral("a");
@@ -565,12 +519,9 @@ void TestQuery::batching_data()
     QTest::newRow("10 by 5, batch batchCount") << 10 << 5 << 3 << 3 << QList<int>{};
     QTest::newRow("10 by 3, short last") << 10 << 3 << 4 << 3 << QList<int>{10};
     QTest::newRow("5 by 5, first") << 5 << 5 << 2 << 0 << QList<int>{1, 2, 3, 4, 5};
-    QTest::newRow("5 by 5, last is empty") << 5 << 5 << 2 << 1 << QList<int>{};
     QTest::newRow("0 by 5") << 0 << 5 << 1 << 0 << QList<int>{};
-    QTest::newRow("0 by 5, batch batchCount") << 0 << 5 << 1 << 1 << QList<int>{};
     QTest::newRow("size 0 is one batch")
         << 10 << 0 << 1 << 0 << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    QTest::newRow("size 0, batch 1") << 10 << 0 << 1 << 1 << QList<int>{};
     QTest::newRow("negative size is one batch") << 5 << -3 << 1 << 0 << QList<int>{1, 2, 3, 4, 5};
 }
 
@@ -591,29 +542,6 @@ void TestQuery::batching()
 
     QCOMPARE(query.batchCount, expectedBatchCount);
     QCOMPARE(idsOf(query.batch(index)), expected);
-}
-
-void TestQuery::queryFinishedAfterResult()
-{
-    TodoList list(7);
-    Query query(&list.todos);
-    query.batchSize = 3;
-    query.doneFilter = 0;
-    list[2]->is_done = true;
-    int seenResult = -1;
-    int seenBatchCount = -1;
-    connect(
-        &query, &Query::queryFinished, this,
-        [&] {
-            seenResult = query.result->size();
-            seenBatchCount = query.batchCount;
-        },
-        Qt::DirectConnection);
-
-    query.execute();
-
-    QCOMPARE(seenResult, 6);
-    QCOMPARE(seenBatchCount, 3);
 }
 
 QTEST_GUILESS_MAIN(TestQuery)

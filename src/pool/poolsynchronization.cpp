@@ -4,13 +4,13 @@
 #include <QSqlDatabase>
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
+#include <orvel/databaseconnector.h>
 #include <orvel/databasequery.h>
 #include <orvel/field.h>
 #include <orvel/fieldtype.h>
 #include <orvel/pool.h>
 #include <orvel/query.h>
 #include <orvel/recurrence.h>
-#include <orvel/sqliteconnector.h>
 #include <orvel/todo.h>
 #include <utility>
 
@@ -116,7 +116,7 @@ void Pool::setUndeleted(Entity* entity)
 
 void Pool::synchronizeFromDatabase()
 {
-    auto* loader = new DatabaseQuery(connector);
+    DatabaseQuery loader(connector);
     beginTransaction(connector);
 
     // Unsaved changes of the records held so far are dropped with them.
@@ -131,17 +131,16 @@ void Pool::synchronizeFromDatabase()
     queries->clear();
     unsynchronizedEntities->clear();
 
-    loader->loadAlarms(alarms, false);
-    loader->loadBinaries(binaries, false);
-    loader->loadFields(fields, false);
-    loader->loadFieldTypes(fieldTypes, false);
-    loader->loadRecurrences(recurrences, false);
-    loader->loadSamples(samples, false);
-    loader->loadTodos(todos, nullptr, false);
+    loader.loadAlarms(alarms, false);
+    loader.loadBinaries(binaries, false);
+    loader.loadFields(fields, false);
+    loader.loadFieldTypes(fieldTypes, false);
+    loader.loadRecurrences(recurrences, false);
+    loader.loadSamples(samples, false);
+    loader.loadTodos(todos, nullptr, false);
 
     commitTransaction(connector);
     makeReferences();
-    delete loader;
 }
 
 void Pool::synchronizeToDatabase()
