@@ -8,7 +8,6 @@
 
 #include <QScopeGuard>
 #include <QTest>
-#include <climits>
 #include <memory>
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
@@ -30,195 +29,111 @@ QDateTime utc(int year, int month, int day, int hour, int minute, int second = 0
 }
 
 // Key and flags of a loaded record in one line, so that a failing comparison shows them all.
-QString describe(int id, const Entity& entity)
+QString describe(const Entity& entity, int id)
 {
     QString line = QString::number(id);
-    if (entity.isDeleted)
-        line += QLatin1String(" deleted");
-    if (entity.isRemoved)
-        line += QLatin1String(" removed");
-    if (entity.isNew)
-        line += QLatin1String(" new");
-    if (entity.isSynchronized)
-        line += QLatin1String(" synchronized");
+    const std::pair<bool, const char*> flags[] = {{entity.isDeleted, " deleted"},
+                                                  {entity.isRemoved, " removed"},
+                                                  {entity.isNew, " new"},
+                                                  {entity.isSynchronized, " synchronized"}};
+    for (const auto& flag : flags)
+        if (flag.first)
+            line += QLatin1String(flag.second);
     return line;
 }
 
-template <typename Record> QStringList describeAll(QList<Record*>& records)
-{
-    QStringList lines;
-    for (const Record* record : records)
-        lines << describe(record->id, *record);
-    qDeleteAll(records);
-    records.clear();
-    return lines;
-}
-
-// A list loader's records, or "failed".
-template <typename Record, typename Load> QStringList listed(Load load)
-{
-    QList<Record*> records;
-    if (!load(&records)) {
-        qDeleteAll(records);
-        return {QStringLiteral("failed")};
-    }
-    return describeAll(records);
-}
-
-// The rows of the by-todo and by-sample statements come in SQLite's order.
-template <typename Record, typename Load> QStringList listedInAnyOrder(Load load)
-{
-    QStringList lines = listed<Record>(load);
-    lines.sort();
-    return lines;
-}
-
-// A by-identifier loader's record, "none" when it returned false, "found" when it returned
-// true without a record.
-template <typename Record, typename Load> QStringList loadedById(Load load)
-{
-    Record* record = nullptr;
-    const bool found = load(&record);
-    if (!found) {
-        delete record;
-        return {QStringLiteral("none")};
-    }
-    if (!record)
-        return {QStringLiteral("found")};
-    const QString line = describe(record->id, *record);
-    delete record;
-    return {line};
-}
-
-// What a loader call did: its result, and whether it appended to its list or wrote its
-// out-pointer.
-struct LoaderCall
+// What a loader call did: its result, whether it appended to its list or wrote its out-pointer,
+// and the records it gave.
+struct Outcome
 {
     bool result;
     bool touchedItsOutput;
+    QStringList records;
 };
 
-template <typename Record, typename Load> LoaderCall callListLoader(Load load)
+template <typename Record, typename Load> Outcome listed(Load load)
 {
     QList<Record*> records;
     const bool result = load(&records);
-    const LoaderCall call = {result, !records.isEmpty()};
+    Outcome outcome = {result, !records.isEmpty(), {}};
+    for (const Record* record : records)
+        outcome.records << describe(*record, record->id);
     qDeleteAll(records);
-    return call;
+    return outcome;
 }
 
-template <typename Record, typename Load> LoaderCall callByIdLoader(Load load)
+template <typename Record, typename Load> Outcome byId(Load load)
 {
     // Never dereferenced: only compared, to see whether the loader wrote the out-pointer.
     static int marker = 0;
     Record* const untouched = reinterpret_cast<Record*>(&marker);
     Record* record = untouched;
     const bool result = load(&record);
-    const bool touched = record != untouched;
-    if (touched)
+    Outcome outcome = {result, record != untouched, {}};
+    if (outcome.touchedItsOutput && record) {
+        outcome.records << describe(*record, record->id);
         delete record;
-    return {result, touched};
-}
-
-LoaderCall callLoader(DatabaseQuery& query, const QByteArray& name, int key)
-{
-    if (name == "loadTodos")
-        return callListLoader<Todo>(
-            [&](QList<Todo*>* l) { return query.loadTodos(l, nullptr, false); });
-    if (name == "loadSamples")
-        return callListLoader<Todo>([&](QList<Todo*>* l) { return query.loadSamples(l, false); });
-    if (name == "loadRecurrences")
-        return callListLoader<Recurrence>(
-            [&](QList<Recurrence*>* l) { return query.loadRecurrences(l, false); });
-    if (name == "loadFieldTypes")
-        return callListLoader<FieldType>(
-            [&](QList<FieldType*>* l) { return query.loadFieldTypes(l, false); });
-    if (name == "loadFields")
-        return callListLoader<Field>([&](QList<Field*>* l) { return query.loadFields(l, false); });
-    if (name == "loadBinaries")
-        return callListLoader<Binary>(
-            [&](QList<Binary*>* l) { return query.loadBinaries(l, false); });
-    if (name == "loadAlarms")
-        return callListLoader<Alarm>([&](QList<Alarm*>* l) { return query.loadAlarms(l, false); });
-    if (name == "getTodoById")
-        return callByIdLoader<Todo>([&](Todo** r) { return query.getTodoById(r, key); });
-    if (name == "getSampleById")
-        return callByIdLoader<Todo>([&](Todo** r) { return query.getSampleById(r, key); });
-    if (name == "getRecurrenceById")
-        return callByIdLoader<Recurrence>(
-            [&](Recurrence** r) { return query.getRecurrenceById(r, key); });
-    if (name == "getFieldTypeById")
-        return callByIdLoader<FieldType>(
-            [&](FieldType** r) { return query.getFieldTypeById(r, key); });
-    if (name == "getFieldById")
-        return callByIdLoader<Field>([&](Field** r) { return query.getFieldById(r, key); });
-    if (name == "getBinaryById")
-        return callByIdLoader<Binary>([&](Binary** r) { return query.getBinaryById(r, key); });
-    if (name == "getAlarmById")
-        return callByIdLoader<Alarm>([&](Alarm** r) { return query.getAlarmById(r, key); });
-    if (name == "selectFieldByTodoId")
-        return callListLoader<Field>(
-            [&](QList<Field*>* l) { return query.selectFieldByTodoId(l, key); });
-    if (name == "selectBinaryByTodoId")
-        return callListLoader<Binary>(
-            [&](QList<Binary*>* l) { return query.selectBinaryByTodoId(l, key); });
-    if (name == "selectAlarmByTodoId")
-        return callListLoader<Alarm>(
-            [&](QList<Alarm*>* l) { return query.selectAlarmByTodoId(l, key); });
-    if (name == "selectRecurrenceBySampleId")
-        return callListLoader<Recurrence>(
-            [&](QList<Recurrence*>* l) { return query.selectRecurrenceBySampleId(l, key); });
-    if (name == "selectSimilarTodoIds") {
-        Todo todo(query.databaseConnector);
-        return {!query.selectSimilarTodoIds(&todo).isEmpty(), false};
     }
-    qFatal("unknown loader %s", name.constData());
-    return {false, false};
+    return outcome;
 }
 
-// The list, by-identifier and by-parent loaders of one table, addressed by the table's name.
-QStringList listedFromTable(DatabaseQuery& query, const QString& table, bool deleted)
+// Calls a loader by its name; the argument is the key, the parent's key, or for the list
+// loaders whether deleted rows are wanted.
+Outcome run(DatabaseQuery& query, const QByteArray& loader, int argument)
 {
-    if (table == QLatin1String("RECURRENCE"))
+    DatabaseQuery& q = query;
+    const int a = argument;
+    if (loader == "loadTodos")
+        return listed<Todo>([&](QList<Todo*>* l) { return q.loadTodos(l, nullptr, a); });
+    if (loader == "loadSamples")
+        return listed<Todo>([&](QList<Todo*>* l) { return q.loadSamples(l, a); });
+    if (loader == "loadRecurrences")
+        return listed<Recurrence>([&](QList<Recurrence*>* l) { return q.loadRecurrences(l, a); });
+    if (loader == "loadFieldTypes")
+        return listed<FieldType>([&](QList<FieldType*>* l) { return q.loadFieldTypes(l, a); });
+    if (loader == "loadFields")
+        return listed<Field>([&](QList<Field*>* l) { return q.loadFields(l, a); });
+    if (loader == "loadBinaries")
+        return listed<Binary>([&](QList<Binary*>* l) { return q.loadBinaries(l, a); });
+    if (loader == "loadAlarms")
+        return listed<Alarm>([&](QList<Alarm*>* l) { return q.loadAlarms(l, a); });
+    if (loader == "getTodoById")
+        return byId<Todo>([&](Todo** r) { return q.getTodoById(r, a); });
+    if (loader == "getSampleById")
+        return byId<Todo>([&](Todo** r) { return q.getSampleById(r, a); });
+    if (loader == "getRecurrenceById")
+        return byId<Recurrence>([&](Recurrence** r) { return q.getRecurrenceById(r, a); });
+    if (loader == "getFieldTypeById")
+        return byId<FieldType>([&](FieldType** r) { return q.getFieldTypeById(r, a); });
+    if (loader == "getFieldById")
+        return byId<Field>([&](Field** r) { return q.getFieldById(r, a); });
+    if (loader == "getBinaryById")
+        return byId<Binary>([&](Binary** r) { return q.getBinaryById(r, a); });
+    if (loader == "getAlarmById")
+        return byId<Alarm>([&](Alarm** r) { return q.getAlarmById(r, a); });
+    if (loader == "selectFieldByTodoId")
+        return listed<Field>([&](QList<Field*>* l) { return q.selectFieldByTodoId(l, a); });
+    if (loader == "selectBinaryByTodoId")
+        return listed<Binary>([&](QList<Binary*>* l) { return q.selectBinaryByTodoId(l, a); });
+    if (loader == "selectAlarmByTodoId")
+        return listed<Alarm>([&](QList<Alarm*>* l) { return q.selectAlarmByTodoId(l, a); });
+    if (loader == "selectRecurrenceBySampleId")
         return listed<Recurrence>(
-            [&](QList<Recurrence*>* l) { return query.loadRecurrences(l, deleted); });
-    if (table == QLatin1String("FIELD_TYPE"))
-        return listed<FieldType>(
-            [&](QList<FieldType*>* l) { return query.loadFieldTypes(l, deleted); });
-    if (table == QLatin1String("FIELD"))
-        return listed<Field>([&](QList<Field*>* l) { return query.loadFields(l, deleted); });
-    if (table == QLatin1String("BINARY"))
-        return listed<Binary>([&](QList<Binary*>* l) { return query.loadBinaries(l, deleted); });
-    return listed<Alarm>([&](QList<Alarm*>* l) { return query.loadAlarms(l, deleted); });
+            [&](QList<Recurrence*>* l) { return q.selectRecurrenceBySampleId(l, a); });
+    if (loader == "selectSimilarTodoIds") {
+        Todo todo(q.databaseConnector);
+        return {!q.selectSimilarTodoIds(&todo).isEmpty(), false, {}};
+    }
+    qFatal("unknown loader %s", loader.constData());
+    return {false, false, {}};
 }
 
-QStringList loadedFromTableById(DatabaseQuery& query, const QString& table, int id)
+// The records a loader gave, in key order where SQLite chooses the order.
+QStringList sortedRecords(DatabaseQuery& query, const QByteArray& loader, int argument)
 {
-    if (table == QLatin1String("RECURRENCE"))
-        return loadedById<Recurrence>(
-            [&](Recurrence** r) { return query.getRecurrenceById(r, id); });
-    if (table == QLatin1String("FIELD_TYPE"))
-        return loadedById<FieldType>([&](FieldType** r) { return query.getFieldTypeById(r, id); });
-    if (table == QLatin1String("FIELD"))
-        return loadedById<Field>([&](Field** r) { return query.getFieldById(r, id); });
-    if (table == QLatin1String("BINARY"))
-        return loadedById<Binary>([&](Binary** r) { return query.getBinaryById(r, id); });
-    return loadedById<Alarm>([&](Alarm** r) { return query.getAlarmById(r, id); });
-}
-
-QStringList loadedFromTableByParent(DatabaseQuery& query, const QString& table, int parent)
-{
-    if (table == QLatin1String("RECURRENCE"))
-        return listedInAnyOrder<Recurrence>(
-            [&](QList<Recurrence*>* l) { return query.selectRecurrenceBySampleId(l, parent); });
-    if (table == QLatin1String("FIELD"))
-        return listedInAnyOrder<Field>(
-            [&](QList<Field*>* l) { return query.selectFieldByTodoId(l, parent); });
-    if (table == QLatin1String("BINARY"))
-        return listedInAnyOrder<Binary>(
-            [&](QList<Binary*>* l) { return query.selectBinaryByTodoId(l, parent); });
-    return listedInAnyOrder<Alarm>(
-        [&](QList<Alarm*>* l) { return query.selectAlarmByTodoId(l, parent); });
+    QStringList records = run(query, loader, argument).records;
+    records.sort();
+    return records;
 }
 
 } // namespace
@@ -317,44 +232,39 @@ void LoadersTest::todoColumnsBecomeFields()
     QCOMPARE(todo->is_done, true);
     QCOMPARE(todo->note, QStringLiteral("Stored note"));
     QCOMPARE(todo->format_string, QStringLiteral("Due %-1%"));
-    QCOMPARE(todo->isDeleted, false);
     QCOMPARE(todo->recurrence_id, 12);
     QCOMPARE(todo->is_sample, false);
     QCOMPARE(todo->recurrence, nullptr);
-    QCOMPARE(todo->isNew, !byId);
-    QCOMPARE(todo->isSynchronized, byId);
-    QCOMPARE(todo->isRemoved, false);
+    QCOMPARE(describe(*todo, todo->id), QLatin1String(byId ? "7 synchronized" : "7 new"));
 }
 
 void LoadersTest::todoListsSeparateDeletedLiveAndSamples_data()
 {
-    QTest::addColumn<bool>("samples");
+    QTest::addColumn<QByteArray>("loader");
     QTest::addColumn<bool>("deleted");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("live todos") << false << false << QStringList{"1 new"};
-    QTest::newRow("deleted todos") << false << true << QStringList{"2 deleted removed new"};
-    QTest::newRow("live samples") << true << false << QStringList{"3 new"};
-    QTest::newRow("deleted samples") << true << true << QStringList{"4 deleted removed new"};
+    QTest::newRow("live todos") << QByteArray("loadTodos") << false << QStringList{"1 new"};
+    QTest::newRow("deleted todos")
+        << QByteArray("loadTodos") << true << QStringList{"2 deleted removed new"};
+    QTest::newRow("live samples") << QByteArray("loadSamples") << false << QStringList{"3 new"};
+    QTest::newRow("deleted samples")
+        << QByteArray("loadSamples") << true << QStringList{"4 deleted removed new"};
 }
 
 void LoadersTest::todoListsSeparateDeletedLiveAndSamples()
 {
-    QFETCH(bool, samples);
+    QFETCH(QByteArray, loader);
     QFETCH(bool, deleted);
     QFETCH(QStringList, expected);
     stored(QStringLiteral("INSERT INTO TODO_PROJECT (todo_id, is_deleted, is_sample, "
                           "recurrence_id) VALUES (1, 0, 0, -1), (2, 1, 0, -1), (3, 0, 1, 5), "
                           "(4, 1, 1, 6);"));
     DatabaseQuery query(m_connector);
-    QList<Todo*> todos;
 
-    const bool result =
-        samples ? query.loadSamples(&todos, deleted) : query.loadTodos(&todos, nullptr, deleted);
+    const Outcome outcome = run(query, loader, deleted);
 
-    QVERIFY(result);
-    QCOMPARE(todos.size(), 1);
-    QCOMPARE(todos.first()->is_sample, samples);
-    QCOMPARE(describeAll(todos), expected);
+    QVERIFY(outcome.result);
+    QCOMPARE(outcome.records, expected);
 }
 
 void LoadersTest::listLoadersAppendInKeyOrder()
@@ -363,58 +273,60 @@ void LoadersTest::listLoadersAppendInKeyOrder()
                           "(5, 0, 0), (2, 0, 0), (9, 0, 0);"));
     std::unique_ptr<Todo> earlier(new Todo(m_connector));
     QList<Todo*> todos = {earlier.get()};
+    const auto freeLoaded = qScopeGuard([&] { qDeleteAll(todos); });
     DatabaseQuery query(m_connector);
 
     QVERIFY(query.loadTodos(&todos, nullptr, false));
     QVERIFY(query.loadTodos(&todos, nullptr, false));
 
     QCOMPARE(todos.takeFirst(), earlier.get());
-    QCOMPARE(describeAll(todos),
-             QStringList({"2 new", "5 new", "9 new", "2 new", "5 new", "9 new"}));
+    QStringList loaded;
+    for (const Todo* todo : std::as_const(todos))
+        loaded << QString::number(todo->id);
+    QCOMPARE(loaded, QStringList({"2", "5", "9", "2", "5", "9"}));
 }
 
 void LoadersTest::everyTableLoadsByDeletionAndKey_data()
 {
-    QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("rows");
+    QTest::addColumn<QByteArray>("listLoader");
+    QTest::addColumn<QByteArray>("byIdLoader");
+    QTest::addColumn<QByteArray>("byParentLoader");
     // Keys 3, 1 and 2 (deleted) belong to parent 1, key 4 to parent 2; inserted out of order.
-    QTest::newRow("recurrences")
-        << QStringLiteral("RECURRENCE")
-        << QStringLiteral("INSERT INTO RECURRENCE (recurrence_id, sample_id, is_deleted) VALUES "
-                          "(3, 1, 0), (1, 1, 0), (2, 1, 1), (4, 2, 0);");
-    QTest::newRow("field types") << QStringLiteral("FIELD_TYPE")
-                                 << QStringLiteral(
-                                        "INSERT INTO FIELD_TYPE (field_type_id, is_deleted) VALUES "
-                                        "(3, 0), (1, 0), (2, 1), (4, 0);");
-    QTest::newRow("fields") << QStringLiteral("FIELD")
-                            << QStringLiteral(
-                                   "INSERT INTO FIELD (field_id, todo_id, is_deleted) VALUES "
-                                   "(3, 1, 0), (1, 1, 0), (2, 1, 1), (4, 2, 0);");
-    QTest::newRow("attachments")
-        << QStringLiteral("BINARY")
-        << QStringLiteral("INSERT INTO BINARY (binary_id, todo_id, is_deleted) VALUES "
-                          "(3, 1, 0), (1, 1, 0), (2, 1, 1), (4, 2, 0);");
-    QTest::newRow("alarms") << QStringLiteral("ALARM")
-                            << QStringLiteral(
-                                   "INSERT INTO ALARM (alarm_id, todo_id, is_deleted) VALUES "
-                                   "(3, 1, 0), (1, 1, 0), (2, 1, 1), (4, 2, 0);");
+    const auto row = [](const char* table, const char* columns, const char* listLoader,
+                        const char* byIdLoader, const char* byParentLoader) {
+        QTest::newRow(table) << QStringLiteral("INSERT INTO %1 (%2, is_deleted) VALUES (3, 1, 0), "
+                                               "(1, 1, 0), (2, 1, 1), (4, 2, 0);")
+                                    .arg(QLatin1String(table), QLatin1String(columns))
+                             << QByteArray(listLoader) << QByteArray(byIdLoader)
+                             << QByteArray(byParentLoader);
+    };
+    row("RECURRENCE", "recurrence_id, sample_id", "loadRecurrences", "getRecurrenceById",
+        "selectRecurrenceBySampleId");
+    row("FIELD", "field_id, todo_id", "loadFields", "getFieldById", "selectFieldByTodoId");
+    row("BINARY", "binary_id, todo_id", "loadBinaries", "getBinaryById", "selectBinaryByTodoId");
+    row("ALARM", "alarm_id, todo_id", "loadAlarms", "getAlarmById", "selectAlarmByTodoId");
+    // Field types have no parent; the second column is the name.
+    row("FIELD_TYPE", "field_type_id, name", "loadFieldTypes", "getFieldTypeById", "");
 }
 
 void LoadersTest::everyTableLoadsByDeletionAndKey()
 {
-    QFETCH(QString, table);
     QFETCH(QString, rows);
+    QFETCH(QByteArray, listLoader);
+    QFETCH(QByteArray, byIdLoader);
+    QFETCH(QByteArray, byParentLoader);
     stored(rows);
     DatabaseQuery query(m_connector);
 
-    QCOMPARE(listedFromTable(query, table, false), QStringList({"1 new", "3 new", "4 new"}));
-    QCOMPARE(listedFromTable(query, table, true), QStringList({"2 deleted removed new"}));
-    QCOMPARE(loadedFromTableById(query, table, 1), QStringList({"1 synchronized"}));
-    QCOMPARE(loadedFromTableById(query, table, 2), QStringList({"2 deleted removed synchronized"}));
-    if (table != QLatin1String("FIELD_TYPE")) {
-        QCOMPARE(loadedFromTableByParent(query, table, 1),
+    QCOMPARE(run(query, listLoader, false).records, QStringList({"1 new", "3 new", "4 new"}));
+    QCOMPARE(run(query, listLoader, true).records, QStringList({"2 deleted removed new"}));
+    QCOMPARE(run(query, byIdLoader, 1).records, QStringList({"1 synchronized"}));
+    QCOMPARE(run(query, byIdLoader, 2).records, QStringList({"2 deleted removed synchronized"}));
+    if (!byParentLoader.isEmpty()) {
+        QCOMPARE(sortedRecords(query, byParentLoader, 1),
                  QStringList({"1 new", "2 deleted removed new", "3 new"}));
-        QCOMPARE(loadedFromTableByParent(query, table, 3), QStringList());
+        QCOMPARE(run(query, byParentLoader, 3).records, QStringList());
     }
 }
 
@@ -430,7 +342,6 @@ void LoadersTest::recordColumnsBecomeFields()
         "X'0102', 0);"
         "INSERT INTO ALARM VALUES (8, 9, '2013-01-02 03:04:05.006', '2016-02-29 23:59:59.999', 1, "
         "2, 15, 0);"));
-    const QDateTime modified = utc(2013, 1, 2, 3, 4, 5, 6);
     DatabaseQuery query(m_connector);
     Recurrence* recurrence = nullptr;
     FieldType* fieldType = nullptr;
@@ -450,73 +361,45 @@ void LoadersTest::recordColumnsBecomeFields()
     QVERIFY(query.getBinaryById(&binary, 7));
     QVERIFY(query.getAlarmById(&alarm, 8));
 
-    QCOMPARE(recurrence->id, 4);
-    QCOMPARE(recurrence->sample_id, 9);
-    QCOMPARE(recurrence->lastModDate, modified);
-    QCOMPARE(recurrence->is_active, true);
-    QCOMPARE(recurrence->repeats, Weekly);
-    QCOMPARE(recurrence->repeats_every, 3);
-    QCOMPARE(recurrence->repeats_on, QStringLiteral("0010000"));
+    for (const QDateTime& modified : {recurrence->lastModDate, fieldType->lastModDate,
+                                      field->lastModDate, binary->lastModDate, alarm->lastModDate})
+        QCOMPARE(modified, utc(2013, 1, 2, 3, 4, 5, 6));
+    const auto number = [](int value) { return QString::number(value); };
+    QCOMPARE(QStringList({number(recurrence->id), number(recurrence->sample_id),
+                          number(recurrence->is_active), number(recurrence->repeats),
+                          number(recurrence->repeats_every), recurrence->repeats_on}),
+             QStringList({"4", "9", "1", "2", "3", "0010000"}));
     QCOMPARE(recurrence->range_start, utc(2015, 1, 5, 8, 0));
     QCOMPARE(recurrence->range_end, utc(2015, 6, 30, 22, 0));
     QCOMPARE(recurrence->instancing_date, utc(2015, 1, 12, 0, 0, 0, 500));
     QCOMPARE(recurrence->instancing_date.timeSpec(), Qt::UTC);
     QCOMPARE(recurrence->sample, nullptr);
-
-    QCOMPARE(fieldType->id, 5);
-    QCOMPARE(fieldType->name, QStringLiteral("Phone"));
-    QCOMPARE(fieldType->lastModDate, modified);
-
-    QCOMPARE(field->id, 6);
-    QCOMPARE(field->todo_id, 9);
-    QCOMPARE(field->field_type_id, 5);
-    QCOMPARE(field->value, QStringLiteral("+49 30 1234"));
-    QCOMPARE(field->db_id, QStringLiteral("db-1"));
-    QCOMPARE(field->contact_id, QStringLiteral("contact-2"));
-    QCOMPARE(field->lastModDate, modified);
-
-    QCOMPARE(binary->id, 7);
-    QCOMPARE(binary->todo_id, 9);
-    QCOMPARE(binary->note, QStringLiteral("scan.png"));
-    QCOMPARE(int(binary->type), 11);
-    QCOMPARE(binary->size, 1234);
-    QCOMPARE(binary->lastModDate, modified);
-
-    QCOMPARE(alarm->id, 8);
-    QCOMPARE(alarm->todo_id, 9);
+    QCOMPARE(QStringList({number(fieldType->id), fieldType->name}), QStringList({"5", "Phone"}));
+    QCOMPARE(QStringList({number(field->id), number(field->todo_id), number(field->field_type_id),
+                          field->value, field->db_id, field->contact_id}),
+             QStringList({"6", "9", "5", "+49 30 1234", "db-1", "contact-2"}));
+    QCOMPARE(QStringList({number(binary->id), number(binary->todo_id), binary->note,
+                          number(binary->type), number(binary->size)}),
+             QStringList({"7", "9", "scan.png", "11", "1234"}));
+    QCOMPARE(QStringList({number(alarm->id), number(alarm->todo_id), number(alarm->is_active),
+                          number(alarm->snooze), number(alarm->snooze_interval)}),
+             QStringList({"8", "9", "1", "2", "15"}));
     QCOMPARE(alarm->alarm_time, utc(2016, 2, 29, 23, 59, 59, 999));
-    QCOMPARE(alarm->is_active, true);
-    QCOMPARE(alarm->snooze, 2);
-    QCOMPARE(alarm->snooze_interval, 15);
-    QCOMPARE(alarm->lastModDate, modified);
 }
 
+// The full set of fitting and unfitting patterns is tried in tst_recurrence; here only that the
+// loaders apply the check.
 void LoadersTest::recurrencePatternMustFitItsKind_data()
 {
     QTest::addColumn<int>("repeats");
     QTest::addColumn<QString>("storedPattern");
     QTest::addColumn<QString>("loadedPattern");
-    QTest::newRow("daily drops a weekday pattern") << 1 << "0100000"
-                                                   << "";
-    QTest::newRow("no repetition drops any pattern") << 0 << "1"
-                                                     << "";
-    QTest::newRow("weekly keeps seven marks") << 2 << "0100001"
-                                              << "0100001";
-    QTest::newRow("weekly drops a short pattern") << 2 << "01"
-                                                  << "";
-    QTest::newRow("weekly drops a pattern without a mark") << 2 << "0000000"
-                                                           << "";
-    QTest::newRow("monthly keeps a week and a weekday") << 3 << "11000000100000"
-                                                        << "11000000100000";
-    QTest::newRow("monthly keeps the last day") << 3 << "10000010000000"
-                                                << "10000010000000";
-    QTest::newRow("monthly drops two weeks") << 3 << "11100000100000"
-                                             << "";
-    QTest::newRow("monthly keeps a day of the month")
-        << 3 << "0000000000000000000000000000" + QStringLiteral("1")
-        << "0000000000000000000000000000" + QStringLiteral("1");
-    QTest::newRow("unknown kind drops the pattern") << 9 << "0100000"
-                                                    << "";
+    const auto row = [](const char* name, int repeats, const QString& pattern, bool kept) {
+        QTest::newRow(name) << repeats << pattern << (kept ? pattern : QString());
+    };
+    row("daily drops a weekday pattern", 1, QStringLiteral("0100000"), false);
+    row("weekly keeps seven marks", 2, QStringLiteral("0100001"), true);
+    row("monthly drops two weeks", 3, QStringLiteral("11100000100000"), false);
 }
 
 void LoadersTest::recurrencePatternMustFitItsKind()
@@ -554,18 +437,16 @@ void LoadersTest::rowsWithKeyZero()
     DatabaseQuery query(m_connector);
     LogCapture log;
 
-    QCOMPARE(listed<Todo>([&](QList<Todo*>* l) { return query.loadSamples(l, false); }),
-             QStringList({"5 new"}));
-    QCOMPARE(loadedById<Todo>([&](Todo** r) { return query.getSampleById(r, 0); }),
-             QStringList({"found"}));
-    QCOMPARE(listed<Alarm>([&](QList<Alarm*>* l) { return query.loadAlarms(l, false); }),
-             QStringList({"0 new"}));
+    QCOMPARE(run(query, "loadSamples", false).records, QStringList({"5 new"}));
+    // Found, but no record is given for key 0.
+    const Outcome sampleZero = run(query, "getSampleById", 0);
+    QCOMPARE(sampleZero.result, true);
+    QCOMPARE(sampleZero.records, QStringList());
+    QCOMPARE(run(query, "loadAlarms", false).records, QStringList({"0 new"}));
 
     stored(QStringLiteral("UPDATE TODO_PROJECT SET is_sample=0 WHERE todo_id=0;"));
-    QCOMPARE(listed<Todo>([&](QList<Todo*>* l) { return query.loadTodos(l, nullptr, false); }),
-             QStringList({"6 new"}));
-    QCOMPARE(loadedById<Todo>([&](Todo** r) { return query.getTodoById(r, 0); }),
-             QStringList({"0 synchronized"}));
+    QCOMPARE(run(query, "loadTodos", false).records, QStringList({"6 new"}));
+    QCOMPARE(run(query, "getTodoById", 0).records, QStringList({"0 synchronized"}));
     QCOMPARE(log.lines(), QList<QByteArray>());
 }
 
@@ -574,24 +455,19 @@ void LoadersTest::missingRowIsWarned_data()
     QTest::addColumn<QByteArray>("loader");
     QTest::addColumn<int>("key");
     QTest::addColumn<QByteArray>("warning");
-    QTest::newRow("todo") << QByteArray("getTodoById") << 99
-                          << QByteArray("No such todo in the database.");
-    QTest::newRow("todo asked for a sample's key")
-        << QByteArray("getTodoById") << 2 << QByteArray("No such todo in the database.");
-    QTest::newRow("sample") << QByteArray("getSampleById") << 99
-                            << QByteArray("No such sample in the database.");
-    QTest::newRow("sample asked for a todo's key")
-        << QByteArray("getSampleById") << 1 << QByteArray("No such sample in the database.");
-    QTest::newRow("recurrence") << QByteArray("getRecurrenceById") << 99
-                                << QByteArray("No such recurrence in the database.");
-    QTest::newRow("field type") << QByteArray("getFieldTypeById") << 99
-                                << QByteArray("No such fieldType in the database.");
-    QTest::newRow("field") << QByteArray("getFieldById") << 99
-                           << QByteArray("No such field in the database.");
-    QTest::newRow("attachment") << QByteArray("getBinaryById") << 99
-                                << QByteArray("No such binary in the database.");
-    QTest::newRow("alarm") << QByteArray("getAlarmById") << 99
-                           << QByteArray("No such alarm in the database.");
+    const auto row = [](const char* name, const char* loader, int key, const char* record) {
+        QTest::newRow(name) << QByteArray(loader) << key
+                            << "No such " + QByteArray(record) + " in the database.";
+    };
+    row("todo", "getTodoById", 99, "todo");
+    row("todo asked for a sample's key", "getTodoById", 2, "todo");
+    row("sample", "getSampleById", 99, "sample");
+    row("sample asked for a todo's key", "getSampleById", 1, "sample");
+    row("recurrence", "getRecurrenceById", 99, "recurrence");
+    row("field type", "getFieldTypeById", 99, "fieldType");
+    row("field", "getFieldById", 99, "field");
+    row("attachment", "getBinaryById", 99, "binary");
+    row("alarm", "getAlarmById", 99, "alarm");
 }
 
 void LoadersTest::missingRowIsWarned()
@@ -604,10 +480,10 @@ void LoadersTest::missingRowIsWarned()
     DatabaseQuery query(m_connector);
     LogCapture log;
 
-    const LoaderCall call = callLoader(query, loader, key);
+    const Outcome outcome = run(query, loader, key);
 
-    QCOMPARE(call.result, false);
-    QCOMPARE(call.touchedItsOutput, false);
+    QCOMPARE(outcome.result, false);
+    QCOMPARE(outcome.touchedItsOutput, false);
     QCOMPARE(log.lines(), QList<QByteArray>({LogCapture::line("WARNING", warning)}));
 }
 
@@ -617,59 +493,35 @@ void LoadersTest::failingStatementIsLogged_data()
     QTest::addColumn<QByteArray>("message");
     QTest::addColumn<QByteArray>("table");
     QTest::addColumn<QByteArray>("statement");
-    const auto add = [](const char* loader, const char* message, const char* table,
+    // The message is "Error occured while loading <what> from the database:".
+    const auto row = [](const char* loader, const char* what, const char* table,
                         const char* statement) {
-        QTest::newRow(loader) << QByteArray(loader) << QByteArray(message) << QByteArray(table)
-                              << QByteArray(statement);
+        QTest::newRow(loader) << QByteArray(loader)
+                              << "Error occured while loading " + QByteArray(what) +
+                                     " from the database:"
+                              << QByteArray(table) << QByteArray(statement);
     };
-    add("loadTodos", "Error occured while loading todos from the database:", "TODO_PROJECT",
-        Statements::selectTodos);
-    add("loadSamples", "Error occured while loading samples from the database:", "TODO_PROJECT",
-        Statements::selectTodos);
-    add("loadRecurrences",
-        "Error occured while loading recurrences from the database:", "RECURRENCE",
-        Statements::selectRecurrences);
-    add("loadFieldTypes",
-        "Error occured while loading field types from the database:", "FIELD_TYPE",
-        Statements::selectFieldTypes);
-    add("loadFields", "Error occured while loading fields from the database:", "FIELD",
-        Statements::selectFields);
-    add("loadBinaries", "Error occured while loading binaries from the database:", "BINARY",
-        Statements::selectBinaries);
-    add("loadAlarms", "Error occured while loading alarms from the database:", "ALARM",
-        Statements::selectAlarms);
-    add("getTodoById", "Error occured while loading todo by id from the database:", "TODO_PROJECT",
-        Statements::selectTodoById);
-    add("getSampleById",
-        "Error occured while loading sample by id from the database:", "TODO_PROJECT",
-        Statements::selectSampleById);
-    add("getRecurrenceById",
-        "Error occured while loading recurrence by id from the database:", "RECURRENCE",
-        Statements::selectRecurrenceById);
-    add("getFieldTypeById",
-        "Error occured while loading field type by id from the database:", "FIELD_TYPE",
-        Statements::selectFieldTypeById);
-    add("getFieldById", "Error occured while loading field by id from the database:", "FIELD",
-        Statements::selectFieldById);
-    add("getBinaryById", "Error occured while loading binary by id from the database:", "BINARY",
-        Statements::selectBinaryById);
-    add("getAlarmById", "Error occured while loading alarm by id from the database:", "ALARM",
-        Statements::selectAlarmById);
-    add("selectFieldByTodoId",
-        "Error occured while loading fields by todo id from the database:", "FIELD",
-        Statements::selectFieldsByTodoId);
-    add("selectBinaryByTodoId",
-        "Error occured while loading binaries by todo id from the database:", "BINARY",
+    row("loadTodos", "todos", "TODO_PROJECT", Statements::selectTodos);
+    row("loadSamples", "samples", "TODO_PROJECT", Statements::selectTodos);
+    row("loadRecurrences", "recurrences", "RECURRENCE", Statements::selectRecurrences);
+    row("loadFieldTypes", "field types", "FIELD_TYPE", Statements::selectFieldTypes);
+    row("loadFields", "fields", "FIELD", Statements::selectFields);
+    row("loadBinaries", "binaries", "BINARY", Statements::selectBinaries);
+    row("loadAlarms", "alarms", "ALARM", Statements::selectAlarms);
+    row("getTodoById", "todo by id", "TODO_PROJECT", Statements::selectTodoById);
+    row("getSampleById", "sample by id", "TODO_PROJECT", Statements::selectSampleById);
+    row("getRecurrenceById", "recurrence by id", "RECURRENCE", Statements::selectRecurrenceById);
+    row("getFieldTypeById", "field type by id", "FIELD_TYPE", Statements::selectFieldTypeById);
+    row("getFieldById", "field by id", "FIELD", Statements::selectFieldById);
+    row("getBinaryById", "binary by id", "BINARY", Statements::selectBinaryById);
+    row("getAlarmById", "alarm by id", "ALARM", Statements::selectAlarmById);
+    row("selectFieldByTodoId", "fields by todo id", "FIELD", Statements::selectFieldsByTodoId);
+    row("selectBinaryByTodoId", "binaries by todo id", "BINARY",
         Statements::selectBinariesByTodoId);
-    add("selectAlarmByTodoId",
-        "Error occured while loading alarms by todo id from the database:", "ALARM",
-        Statements::selectAlarmsByTodoId);
-    add("selectRecurrenceBySampleId",
-        "Error occured while loading recurrences by todo id from the database:", "RECURRENCE",
+    row("selectAlarmByTodoId", "alarms by todo id", "ALARM", Statements::selectAlarmsByTodoId);
+    row("selectRecurrenceBySampleId", "recurrences by todo id", "RECURRENCE",
         Statements::selectRecurrencesBySampleId);
-    add("selectSimilarTodoIds",
-        "Error occured while loading todos from the database:", "TODO_PROJECT",
-        Statements::selectSimilarTodoIds);
+    row("selectSimilarTodoIds", "todos", "TODO_PROJECT", Statements::selectSimilarTodoIds);
 }
 
 void LoadersTest::failingStatementIsLogged()
@@ -682,15 +534,15 @@ void LoadersTest::failingStatementIsLogged()
     DatabaseQuery query(m_connector);
     LogCapture log;
 
-    const LoaderCall call = callLoader(query, loader, 1);
+    const Outcome outcome = run(query, loader, 1);
 
-    QCOMPARE(call.result, false);
-    QCOMPARE(call.touchedItsOutput, false);
+    QCOMPARE(outcome.result, false);
+    QCOMPARE(outcome.touchedItsOutput, false);
     const QList<QByteArray> lines = log.lines();
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines.at(0), LogCapture::line("ERROR", message));
     const QByteArray driverText = LogCapture::line("ERROR", "\"no such table: " + table);
-    QVERIFY2(lines.at(1).startsWith(driverText), lines.at(1).constData());
+    QCOMPARE(lines.at(1).left(driverText.size()), driverText);
     QCOMPARE(lines.at(2), LogCapture::line("ERROR", '"' + statement + '"'));
 }
 
@@ -699,27 +551,24 @@ void LoadersTest::attachmentBytesWaitUntilAskedFor()
     stored(QStringLiteral("INSERT INTO BINARY (binary_id, todo_id, size, data, is_deleted) "
                           "VALUES (1, 4, 3, X'00FF10', 0);"));
     DatabaseQuery query(m_connector);
-    Binary* byId = nullptr;
-    QList<Binary*> listedBinaries;
-    QList<Binary*> byTodo;
+    Binary* byIdBinary = nullptr;
+    QList<Binary*> binaries;
     const auto freeLoaded = qScopeGuard([&] {
-        delete byId;
-        qDeleteAll(listedBinaries);
-        qDeleteAll(byTodo);
+        delete byIdBinary;
+        qDeleteAll(binaries);
     });
-    QVERIFY(query.getBinaryById(&byId, 1));
-    QVERIFY(query.loadBinaries(&listedBinaries, false));
-    QVERIFY(query.selectBinaryByTodoId(&byTodo, 4));
-    QCOMPARE(listedBinaries.size(), 1);
-    QCOMPARE(byTodo.size(), 1);
-    for (const Binary* binary : {byId, listedBinaries.first(), byTodo.first()}) {
+    QVERIFY(query.getBinaryById(&byIdBinary, 1));
+    QVERIFY(query.loadBinaries(&binaries, false));
+    QVERIFY(query.selectBinaryByTodoId(&binaries, 4));
+    QCOMPARE(binaries.size(), 2);
+    for (const Binary* binary : {byIdBinary, binaries.at(0), binaries.at(1)}) {
         QVERIFY(binary->data);
         QCOMPARE(binary->data->size(), 0);
         QCOMPARE(binary->size, 3);
     }
 
-    byId->loadBinaryData();
-    QCOMPARE(*byId->data, QByteArray("\x00\xff\x10", 3));
+    byIdBinary->loadBinaryData();
+    QCOMPARE(*byIdBinary->data, QByteArray("\x00\xff\x10", 3));
 }
 
 void LoadersTest::storedDatesAreTakenAsUtc_data()
@@ -732,7 +581,6 @@ void LoadersTest::storedDatesAreTakenAsUtc_data()
     // 02:30 does not exist on the device's clock that night; as UTC it is an ordinary time.
     QTest::newRow("in the device's daylight-saving gap")
         << "2015-03-29 02:30:00.000" << utc(2015, 3, 29, 2, 30);
-    QTest::newRow("leap day") << "2016-02-29 23:59:59.999" << utc(2016, 2, 29, 23, 59, 59, 999);
     QTest::newRow("not a date") << "tomorrow" << QDateTime();
     QTest::newRow("impossible day") << "2015-02-30 10:00:00.000" << QDateTime();
 }
@@ -759,19 +607,15 @@ void LoadersTest::similarTodosAreFound()
     std::unique_ptr<Todo> plain(new Todo(m_connector));
     QVERIFY(plain->save());
     std::unique_ptr<Todo> first(new Todo(m_connector));
-    first->setTimeZone(QStringLiteral("+05:45"));
-    first->setStartDate(utc(2012, 3, 4, 5, 6, 7, 89));
-    first->setNote(QStringLiteral("it's \"the same\""));
-    first->setIsDone(true);
-    first->creation_date = utc(2011, 1, 1, 0, 0);
-    QVERIFY(first->save());
     std::unique_ptr<Todo> twin(new Todo(m_connector));
-    twin->setTimeZone(first->time_zone);
-    twin->setStartDate(first->start_date);
-    twin->setNote(first->note);
-    twin->setIsDone(true);
-    twin->creation_date = first->creation_date;
-    QVERIFY(twin->save());
+    for (Todo* todo : {first.get(), twin.get()}) {
+        todo->setTimeZone(QStringLiteral("+05:45"));
+        todo->setStartDate(utc(2012, 3, 4, 5, 6, 7, 89));
+        todo->setNote(QStringLiteral("it's \"the same\""));
+        todo->setIsDone(true);
+        todo->creation_date = utc(2011, 1, 1, 0, 0);
+        QVERIFY(todo->save());
+    }
     DatabaseQuery query(m_connector);
 
     QCOMPARE(query.selectSimilarTodoIds(plain.get()), QList<int>({plain->id}));

@@ -67,17 +67,6 @@ void setDates(Todo* todo, const char* start, const char* end, const char* create
     todo->lastModDate = local(lastModified).toUTC();
 }
 
-// Three todos with distinct dates, shared by the date-range and comparator tests.
-void setThreeDatedTodos(const TodoList& list)
-{
-    setDates(list[1], "2015-01-10 09:00", "2015-01-12 18:00", "2015-01-01 08:00",
-             "2015-01-02 08:00");
-    setDates(list[2], "2015-01-14 09:00", "2015-01-14 10:00", "2015-01-05 08:00",
-             "2015-01-06 08:00");
-    setDates(list[3], "2015-01-20 00:00", "2015-01-25 23:59", "2015-01-09 08:00",
-             "2015-01-10 08:00");
-}
-
 Field* addField(Todo* todo, FieldType* type, const char* value)
 {
     Field* field = new Field(nullptr);
@@ -115,8 +104,6 @@ private Q_SLOTS:
     void sorting_data();
     void sorting();
     void alphabeticalKeyIsExpandedFormatString();
-    void comparators_data();
-    void comparators();
     void batching_data();
     void batching();
 };
@@ -229,37 +216,34 @@ void TestQuery::dateRanges_data()
 
     const QList<int> all{1, 2, 3};
     const QDateTime none;
+    const auto jan = [](const char* dayAndTime) {
+        return local(QByteArray("2015-01-" + QByteArray(dayAndTime)).constData());
+    };
     const auto row = [](const char* name, DateRange range, const QDateTime& from,
                         const QDateTime& to, const QList<int>& expected) {
         QTest::newRow(name) << int(range) << from << to << expected;
     };
-    row("active: spans touching both bounds overlap", Active, local("2015-01-12 18:00"),
-        local("2015-01-20 00:00"), all);
-    row("active: a minute inside both bounds", Active, local("2015-01-12 18:01"),
-        local("2015-01-19 23:59"), {2});
-    row("active: started before, ends inside", Active, local("2015-01-11 00:00"),
-        local("2015-01-13 00:00"), {1});
-    row("active: interval inside the span", Active, local("2015-01-21 00:00"),
-        local("2015-01-22 00:00"), {3});
-    row("active: only from", Active, local("2015-01-30 00:00"), none, all);
+    row("active: spans touching both bounds overlap", Active, jan("12 18:00"), jan("20 00:00"),
+        all);
+    row("active: a minute inside both bounds", Active, jan("12 18:01"), jan("19 23:59"), {2});
+    row("active: started before, ends inside", Active, jan("11 00:00"), jan("13 00:00"), {1});
+    row("active: interval inside the span", Active, jan("21 00:00"), jan("22 00:00"), {3});
+    row("active: only from", Active, jan("30 00:00"), none, all);
     row("active: invalid bound", Active, QDateTime(QDate(2015, 13, 1), QTime(0, 0)),
-        local("2015-01-01 00:00"), all);
-    row("start: both bounds inclusive", Start, local("2015-01-14 09:00"), local("2015-01-20 00:00"),
-        {2, 3});
-    row("start: a minute after", Start, local("2015-01-14 09:01"), local("2015-01-20 00:00"), {3});
-    row("start: only from", Start, local("2015-01-30 00:00"), none, all);
-    row("end: both bounds inclusive", End, local("2015-01-12 18:00"), local("2015-01-14 10:00"),
-        {1, 2});
-    row("end: a minute before", End, local("2015-01-12 18:00"), local("2015-01-14 09:59"), {1});
-    row("end: only to", End, none, local("2015-01-01 00:00"), all);
-    row("creation: both bounds inclusive", Creation, local("2015-01-05 08:00"),
-        local("2015-01-09 08:00"), {2, 3});
-    row("creation: only from", Creation, local("2015-01-30 00:00"), none, all);
-    row("last modification: both bounds inclusive", LastModification, local("2015-01-02 08:00"),
-        local("2015-01-06 08:00"), {1, 2});
-    row("last modification: a minute after", LastModification, local("2015-01-02 08:01"),
-        local("2015-01-06 08:00"), {2});
-    row("last modification: only to", LastModification, none, local("2015-01-01 00:00"), all);
+        jan("01 00:00"), all);
+    row("start: both bounds inclusive", Start, jan("14 09:00"), jan("20 00:00"), {2, 3});
+    row("start: a minute after", Start, jan("14 09:01"), jan("20 00:00"), {3});
+    row("start: only from", Start, jan("30 00:00"), none, all);
+    row("end: both bounds inclusive", End, jan("12 18:00"), jan("14 10:00"), {1, 2});
+    row("end: a minute before", End, jan("12 18:00"), jan("14 09:59"), {1});
+    row("end: only to", End, none, jan("01 00:00"), all);
+    row("creation: both bounds inclusive", Creation, jan("05 08:00"), jan("09 08:00"), {2, 3});
+    row("creation: only from", Creation, jan("30 00:00"), none, all);
+    row("last modification: both bounds inclusive", LastModification, jan("02 08:00"),
+        jan("06 08:00"), {1, 2});
+    row("last modification: a minute after", LastModification, jan("02 08:01"), jan("06 08:00"),
+        {2});
+    row("last modification: only to", LastModification, none, jan("01 00:00"), all);
     row("no range", Active, none, none, all);
 }
 
@@ -271,7 +255,12 @@ void TestQuery::dateRanges()
     QFETCH(QList<int>, expected);
 
     TodoList list(3);
-    setThreeDatedTodos(list);
+    setDates(list[1], "2015-01-10 09:00", "2015-01-12 18:00", "2015-01-01 08:00",
+             "2015-01-02 08:00");
+    setDates(list[2], "2015-01-14 09:00", "2015-01-14 10:00", "2015-01-05 08:00",
+             "2015-01-06 08:00");
+    setDates(list[3], "2015-01-20 00:00", "2015-01-25 23:59", "2015-01-09 08:00",
+             "2015-01-10 08:00");
     Query query(&list.todos);
     query.sortOrder = Query::CreationDateAsc;
     QDateTime* bounds[][2] = {{&query.activeFrom, &query.activeTo},
@@ -437,6 +426,15 @@ void TestQuery::sorting()
     query.execute();
 
     QCOMPARE(idsOf(*query.result), expected);
+    if (sortOrder < Query::CreationDateDesc || sortOrder > Query::AlphabeticallyAsc)
+        return;
+    // The comparator of the order sorts the same way and is strict: no todo precedes itself.
+    const Comparator comparator = comparatorOfSortOrder[sortOrder];
+    QList<Todo*> sorted = list.todos;
+    std::sort(sorted.begin(), sorted.end(), comparator);
+    QCOMPARE(idsOf(sorted), expected);
+    for (const Todo* todo : std::as_const(list.todos))
+        QVERIFY(!comparator(todo, todo));
 }
 
 // The key is the expansion, here the readable dates "Yesterday", "Today" and "Tomorrow".
@@ -459,49 +457,6 @@ void TestQuery::alphabeticalKeyIsExpandedFormatString()
     query.sortOrder = Query::AlphabeticallyDesc;
     query.execute();
     QCOMPARE(idsOf(*query.result), (QList<int>{1, 3, 2}));
-}
-
-void TestQuery::comparators_data()
-{
-    QTest::addColumn<int>("comparator");
-    QTest::addColumn<int>("a");
-    QTest::addColumn<int>("b");
-    QTest::addColumn<bool>("expected");
-
-    // Todo 1 is earliest and "a", todo 2 later and "b", todo 3 undated and "a".
-    const int creationDesc = Query::CreationDateDesc, creationAsc = Query::CreationDateAsc;
-    const int startDesc = Query::StartDateDesc, startAsc = Query::StartDateAsc;
-    const int alphaDesc = Query::AlphabeticallyDesc, alphaAsc = Query::AlphabeticallyAsc;
-    QTest::newRow("start asc: earlier first") << startAsc << 1 << 2 << true;
-    QTest::newRow("start asc: equal") << startAsc << 1 << 1 << false;
-    QTest::newRow("start asc: undated first") << startAsc << 3 << 1 << true;
-    QTest::newRow("start asc: dated after undated") << startAsc << 1 << 3 << false;
-    QTest::newRow("start desc: later first") << startDesc << 2 << 1 << true;
-    QTest::newRow("start desc: undated last") << startDesc << 1 << 3 << true;
-    QTest::newRow("creation asc: earlier first") << creationAsc << 1 << 2 << true;
-    QTest::newRow("creation desc: later first") << creationDesc << 2 << 1 << true;
-    QTest::newRow("creation desc: equal") << creationDesc << 2 << 2 << false;
-    QTest::newRow("alphabetically asc: a before b") << alphaAsc << 1 << 2 << true;
-    QTest::newRow("alphabetically asc: equal texts") << alphaAsc << 1 << 3 << false;
-    QTest::newRow("alphabetically desc: b before a") << alphaDesc << 2 << 1 << true;
-    QTest::newRow("alphabetically desc: a not before b") << alphaDesc << 1 << 2 << false;
-}
-
-void TestQuery::comparators()
-{
-    QFETCH(int, comparator);
-    QFETCH(int, a);
-    QFETCH(int, b);
-    QFETCH(bool, expected);
-
-    TodoList list(3);
-    setThreeDatedTodos(list);
-    list[1]->format_string = QStringLiteral("a");
-    list[2]->format_string = QStringLiteral("b");
-    list[3]->format_string = QStringLiteral("a");
-    list[3]->start_date = QDateTime();
-
-    QCOMPARE(comparatorOfSortOrder[comparator](list[a], list[b]), expected);
 }
 
 void TestQuery::batching_data()
