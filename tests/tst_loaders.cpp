@@ -8,6 +8,7 @@
 
 #include <QScopeGuard>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
@@ -228,12 +229,10 @@ void LoadersTest::todoColumnsBecomeFields()
     QCOMPARE(todo->lastModDate, utc(2013, 1, 2, 3, 4, 5, 6));
     QCOMPARE(todo->lastModDate.timeSpec(), Qt::UTC);
     QCOMPARE(todo->creation_date, utc(2011, 11, 11, 11, 11, 11, 111));
-    QCOMPARE(todo->status, 3);
-    QCOMPARE(todo->is_done, true);
-    QCOMPARE(todo->note, QStringLiteral("Stored note"));
-    QCOMPARE(todo->format_string, QStringLiteral("Due %-1%"));
-    QCOMPARE(todo->recurrence_id, 12);
-    QCOMPARE(todo->is_sample, false);
+    QCOMPARE(QList<int>({todo->status, todo->is_done, todo->recurrence_id, todo->is_sample}),
+             QList<int>({3, 1, 12, 0}));
+    QCOMPARE(QStringList({todo->note, todo->format_string}),
+             QStringList({"Stored note", "Due %-1%"}));
     QCOMPARE(todo->recurrence, nullptr);
     QCOMPARE(describe(*todo, todo->id), QLatin1String(byId ? "7 synchronized" : "7 new"));
 }

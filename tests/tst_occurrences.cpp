@@ -178,63 +178,50 @@ void TestOccurrences::nextOccurance_data()
     row("daily into a leap day", daily, 1, none, "2016-02-28", "2016-02-29");
     row("daily every 2 over a 28-day February", daily, 2, none, "2015-02-27", "2015-03-01");
 
-    row("weekly Mon+Wed every 2 from Wed 7 Jan 2015", weekly, 2, weekdays({1, 3}), "2015-01-07",
+    row("weekly Mon+Wed every 2 from Wed 7 Jan", weekly, 2, weekdays({1, 3}), "2015-01-07",
         "2015-01-19");
-    row("weekly every day every 1 is the next day", weekly, 1, weekdays({1, 2, 3, 4, 5, 6, 7}),
-        "2015-01-11", "2015-01-12");
-    row("weekly on the start's weekday every 1", weekly, 1, weekdays({3}), "2015-01-07",
-        "2015-01-14");
-    row("weekly on the start's weekday every 2", weekly, 2, weekdays({3}), "2015-01-07",
-        "2015-01-21");
-    row("weekly on the start's weekday every 0", weekly, 0, weekdays({3}), "2015-01-07",
-        "2015-01-14");
-    row("weekly every 3 does not jump within the same week", weekly, 3, weekdays({5}), "2015-01-07",
+    row("weekly every day: the next day", weekly, 1, weekdays({1, 2, 3, 4, 5, 6, 7}), "2015-01-11",
+        "2015-01-12");
+    row("weekly start's weekday every 1", weekly, 1, weekdays({3}), "2015-01-07", "2015-01-14");
+    row("weekly start's weekday every 2", weekly, 2, weekdays({3}), "2015-01-07", "2015-01-21");
+    row("weekly start's weekday every 0", weekly, 0, weekdays({3}), "2015-01-07", "2015-01-14");
+    row("weekly every 3, not within the week", weekly, 3, weekdays({5}), "2015-01-07",
         "2015-01-09");
     row("weekly Monday every 2 from Sunday", weekly, 2, weekdays({1}), "2015-01-11", "2015-01-19");
     row("weekly Monday over the year end", weekly, 1, weekdays({1}), "2014-12-31", "2015-01-05");
 
     row("by day 1 every 1 from 15 Jan", monthly, 1, daysOfMonth({1}), "2015-01-15", "2015-02-01");
     row("by day 1 every 3 from 15 Jan", monthly, 3, daysOfMonth({1}), "2015-01-15", "2015-04-01");
-    row("by day 1 from 28 Feb 2015 (28-day month)", monthly, 1, daysOfMonth({1}), "2015-02-28",
-        "2015-03-01");
-    row("by day 1 from 28 Feb 2016 (leap year)", monthly, 1, daysOfMonth({1}), "2016-02-28",
-        "2016-03-01");
-    row("by day 1 from the leap day lands on the 2nd and misses the 1st", monthly, 1,
-        daysOfMonth({1}), "2016-02-29", "2016-04-01");
-    row("by day 3 from 30 Apr (30-day month)", monthly, 1, daysOfMonth({3}), "2015-04-30",
-        "2015-05-03");
-    row("by day 4 every 2 from 31 Jan (31-day month)", monthly, 2, daysOfMonth({4}), "2015-01-31",
-        "2015-03-04");
-    row("by day every 3 applies only after the month wrapped", monthly, 3, daysOfMonth({28}),
-        "2015-01-27", "2015-01-28");
-    row("by days 15 and 20 from the 15th", monthly, 1, daysOfMonth({15, 20}), "2015-01-15",
+    row("by day 1 from 28 Feb 2015", monthly, 1, daysOfMonth({1}), "2015-02-28", "2015-03-01");
+    row("by day 1 from 28 Feb 2016", monthly, 1, daysOfMonth({1}), "2016-02-28", "2016-03-01");
+    row("by day 1 from 29 Feb: misses 1 Mar", monthly, 1, daysOfMonth({1}), "2016-02-29",
+        "2016-04-01");
+    row("by day 3 from 30 Apr", monthly, 1, daysOfMonth({3}), "2015-04-30", "2015-05-03");
+    row("by day 4 every 2 from 31 Jan", monthly, 2, daysOfMonth({4}), "2015-01-31", "2015-03-04");
+    row("by day every 3, before the wrap", monthly, 3, daysOfMonth({28}), "2015-01-27",
+        "2015-01-28");
+    row("by days 15 and 20 from 15th", monthly, 1, daysOfMonth({15, 20}), "2015-01-15",
         "2015-01-20");
 
-    row("week 2 Tuesday from Tue 13 Jan 2015", monthly, 1, weekOfMonth(2, {2}), "2015-01-13",
-        "2015-02-10");
-    row("week 1 Monday found inside week 1", monthly, 1, weekOfMonth(1, {1}), "2015-01-01",
-        "2015-01-05");
-    row("week 1 Monday from Mon 5 Jan jumps to the next month", monthly, 1, weekOfMonth(1, {1}),
-        "2015-01-05", "2015-02-02");
+    row("week 2 Tuesday from 13 Jan", monthly, 1, weekOfMonth(2, {2}), "2015-01-13", "2015-02-10");
+    row("week 1 Monday inside week 1", monthly, 1, weekOfMonth(1, {1}), "2015-01-01", "2015-01-05");
+    row("week 1 Monday from 5 Jan", monthly, 1, weekOfMonth(1, {1}), "2015-01-05", "2015-02-02");
     row("week 3 Wednesday every 2", monthly, 2, weekOfMonth(3, {3}), "2015-01-21", "2015-03-18");
-    row("week 4 takes a chosen weekday later in the start's own week", monthly, 1,
-        weekOfMonth(4, {7}), "2015-01-01", "2015-01-04");
-    row("week 2 (and last day) with no weekday takes the week's 7th day", monthly, 1,
-        QStringLiteral("10100010000000"), "2015-01-13", "2015-02-14");
-    row("last week Friday from Fri 30 Jan 2015", monthly, 1, weekOfMonth(5, {5}), "2015-01-30",
+    row("week 4 Sunday in the start's week", monthly, 1, weekOfMonth(4, {7}), "2015-01-01",
+        "2015-01-04");
+    row("week 2 and last day, no weekday", monthly, 1, QStringLiteral("10100010000000"),
+        "2015-01-13", "2015-02-14");
+    row("last week Friday from 30 Jan", monthly, 1, weekOfMonth(5, {5}), "2015-01-30",
         "2015-02-27");
-    row("last week takes a chosen weekday later in the same month", monthly, 1, weekOfMonth(5, {5}),
-        "2015-01-19", "2015-01-23");
+    row("last week Friday from 19 Jan", monthly, 1, weekOfMonth(5, {5}), "2015-01-19",
+        "2015-01-23");
     row("last week Friday every 2", monthly, 2, weekOfMonth(5, {5}), "2015-01-30", "2015-03-27");
-    row("last week Monday into the leap February", monthly, 1, weekOfMonth(5, {1}), "2016-01-25",
-        "2016-02-29");
+    row("last week Monday, leap Feb", monthly, 1, weekOfMonth(5, {1}), "2016-01-25", "2016-02-29");
     row("last day from 31 Jan 2015", monthly, 1, weekOfMonth(6, {}), "2015-01-31", "2015-02-28");
-    row("last day from 15 Jan 2015 skips January's", monthly, 1, weekOfMonth(6, {}), "2015-01-15",
-        "2015-02-28");
-    row("last day of a leap February", monthly, 1, weekOfMonth(6, {}), "2016-01-31", "2016-02-29");
+    row("last day from 15 Jan", monthly, 1, weekOfMonth(6, {}), "2015-01-15", "2015-02-28");
+    row("last day, leap February", monthly, 1, weekOfMonth(6, {}), "2016-01-31", "2016-02-29");
     row("last day of a 30-day month", monthly, 1, weekOfMonth(6, {}), "2015-03-31", "2015-04-30");
-    row("last day every 2 over the year end", monthly, 2, weekOfMonth(6, {}), "2015-12-15",
-        "2016-02-29");
+    row("last day every 2, year end", monthly, 2, weekOfMonth(6, {}), "2015-12-15", "2016-02-29");
 
     row("yearly from the leap day", yearly, 1, none, "2016-02-29", "2017-02-28");
     row("yearly every 4 from the leap day", yearly, 4, none, "2016-02-29", "2020-02-29");
@@ -501,9 +488,8 @@ void TestOccurrences::occurrenceCopiesSample()
     QCOMPARE(occurrence->startDate(Orvel::Stored), wallClock(QStringLiteral("2015-01-21 10:00")));
     QCOMPARE(occurrence->endDate(Orvel::Stored), wallClock(QStringLiteral("2015-01-21 11:00")));
     QCOMPARE(occurrence->startDate(Orvel::UTC), utc("2015-01-21 09:00"));
-    QCOMPARE(occurrence->status, 4);
-    QCOMPARE(occurrence->is_done, true);
-    QCOMPARE(occurrence->isDeleted, false);
+    QCOMPARE(QList<int>({occurrence->status, occurrence->is_done, occurrence->isDeleted}),
+             QList<int>({4, 1, 0}));
     QCOMPARE(occurrence->format_string, sample->format_string);
     QCOMPARE(occurrence->note, sample->note);
     QCOMPARE(occurrence->recurrence, weekly.rule);
@@ -524,9 +510,9 @@ void TestOccurrences::occurrenceCopiesSample()
     QVERIFY(copiedAlarm != alarm);
     QCOMPARE(copiedAlarm->alarmTime(Orvel::Stored), wallClock(QStringLiteral("2015-01-21 09:45")));
     QCOMPARE(copiedAlarm->alarmTime(Orvel::UTC), utc("2015-01-21 08:45"));
-    QCOMPARE(copiedAlarm->is_active, true);
-    QCOMPARE(copiedAlarm->snooze, 2);
-    QCOMPARE(copiedAlarm->snooze_interval, 15);
+    QCOMPARE(
+        QList<int>({copiedAlarm->is_active, copiedAlarm->snooze, copiedAlarm->snooze_interval}),
+        QList<int>({1, 2, 15}));
     QCOMPARE(copiedAlarm->todo, occurrence);
 }
 

@@ -47,7 +47,7 @@ QByteArray quoted(const QString& text)
 }
 
 // The stored fields of each record as text, so that one comparison shows every difference. A
-// date shows its time spec too ("Z" for UTC).
+// date shows whether it is UTC too (a trailing "Z").
 QString t(const QDateTime& date)
 {
     return date.toString(Qt::ISODateWithMs);

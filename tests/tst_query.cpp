@@ -7,6 +7,7 @@
 #include "loghandler.h"
 
 #include <QtTest>
+#include <algorithm>
 #include <climits>
 #include <orvel/alarm.h>
 #include <orvel/field.h>
