@@ -1,5 +1,4 @@
 #include "entitystorage_p.h"
-#include "statementbinder.h"
 #include "statements.h"
 
 #include <orvel/alarm.h>
@@ -25,35 +24,18 @@ void bindAlarmColumns(StatementBinder& binder, const Alarm& alarm)
 
 bool Alarm::databaseInsert()
 {
-    if (!EntityStorage::driverReportsInsertedKey(databaseConnector))
-        return false;
-    isNew = false;
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::insertAlarm);
-    bindAlarmColumns(binder, *this);
-    return EntityStorage::executeInsert(*this, binder, id);
+    return EntityStorage::insertRecord(*this, Statements::insertAlarm, bindAlarmColumns);
 }
 
 bool Alarm::databaseUpdate()
 {
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::updateAlarm);
-    bindAlarmColumns(binder, *this);
-    binder.bind(QStringLiteral(":alarm_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::updateRecord(*this, Statements::updateAlarm, QStringLiteral(":alarm_id"),
+                                       bindAlarmColumns);
 }
 
 bool Alarm::databaseDelete()
 {
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::deleteAlarm);
-    binder.bind(QStringLiteral(":alarm_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::deleteRecord(*this, Statements::deleteAlarm, QStringLiteral(":alarm_id"));
 }
 
 } // namespace Orvel

@@ -27,8 +27,9 @@ void bindBinaryColumns(StatementBinder& binder, const Binary& binary)
     binder.bind(QStringLiteral(":is_deleted"), binary.isDeleted);
 }
 
-void bindData(StatementBinder& binder, const Binary& binary)
+void bindColumnsWithData(StatementBinder& binder, const Binary& binary)
 {
+    bindBinaryColumns(binder, binary);
     binder.bind(QStringLiteral(":data"), *binary.data);
 }
 
@@ -53,41 +54,23 @@ void logLoadFailure(const QSqlQuery& query)
 
 bool Binary::databaseInsert()
 {
-    if (!EntityStorage::driverReportsInsertedKey(databaseConnector))
-        return false;
-    isNew = false;
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::insertBinary);
-    bindBinaryColumns(binder, *this);
-    bindData(binder, *this);
-    return EntityStorage::executeInsert(*this, binder, id);
+    return EntityStorage::insertRecord(*this, Statements::insertBinary, bindColumnsWithData);
 }
 
 bool Binary::databaseUpdate()
 {
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
     // Bytes that were freed (or never loaded) must not overwrite the stored blob.
-    const bool holdsData = !data->isEmpty();
-    StatementBinder binder(sqlQuery, holdsData ? Statements::updateBinaryWithData
-                                               : Statements::updateBinaryWithoutData);
-    bindBinaryColumns(binder, *this);
-    if (holdsData)
-        bindData(binder, *this);
-    binder.bind(QStringLiteral(":binary_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    if (data->isEmpty())
+        return EntityStorage::updateRecord(*this, Statements::updateBinaryWithoutData,
+                                           QStringLiteral(":binary_id"), bindBinaryColumns);
+    return EntityStorage::updateRecord(*this, Statements::updateBinaryWithData,
+                                       QStringLiteral(":binary_id"), bindColumnsWithData);
 }
 
 bool Binary::databaseDelete()
 {
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::deleteBinary);
-    binder.bind(QStringLiteral(":binary_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::deleteRecord(*this, Statements::deleteBinary,
+                                       QStringLiteral(":binary_id"));
 }
 
 void Binary::loadBinaryData()

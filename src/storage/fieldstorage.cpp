@@ -1,5 +1,4 @@
 #include "entitystorage_p.h"
-#include "statementbinder.h"
 #include "statements.h"
 
 #include <orvel/field.h>
@@ -23,35 +22,18 @@ void bindFieldColumns(StatementBinder& binder, const Field& field)
 
 bool Field::databaseInsert()
 {
-    if (!EntityStorage::driverReportsInsertedKey(databaseConnector))
-        return false;
-    isNew = false;
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::insertField);
-    bindFieldColumns(binder, *this);
-    return EntityStorage::executeInsert(*this, binder, id);
+    return EntityStorage::insertRecord(*this, Statements::insertField, bindFieldColumns);
 }
 
 bool Field::databaseUpdate()
 {
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::updateField);
-    bindFieldColumns(binder, *this);
-    binder.bind(QStringLiteral(":field_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::updateRecord(*this, Statements::updateField, QStringLiteral(":field_id"),
+                                       bindFieldColumns);
 }
 
 bool Field::databaseDelete()
 {
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::deleteField);
-    binder.bind(QStringLiteral(":field_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::deleteRecord(*this, Statements::deleteField, QStringLiteral(":field_id"));
 }
 
 } // namespace Orvel

@@ -1,5 +1,4 @@
 #include "entitystorage_p.h"
-#include "statementbinder.h"
 #include "statements.h"
 
 #include <orvel/fieldtype.h>
@@ -19,35 +18,19 @@ void bindFieldTypeColumns(StatementBinder& binder, const FieldType& fieldType)
 
 bool FieldType::databaseInsert()
 {
-    if (!EntityStorage::driverReportsInsertedKey(databaseConnector))
-        return false;
-    isNew = false;
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::insertFieldType);
-    bindFieldTypeColumns(binder, *this);
-    return EntityStorage::executeInsert(*this, binder, id);
+    return EntityStorage::insertRecord(*this, Statements::insertFieldType, bindFieldTypeColumns);
 }
 
 bool FieldType::databaseUpdate()
 {
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::updateFieldType);
-    bindFieldTypeColumns(binder, *this);
-    binder.bind(QStringLiteral(":field_type_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::updateRecord(*this, Statements::updateFieldType,
+                                       QStringLiteral(":field_type_id"), bindFieldTypeColumns);
 }
 
 bool FieldType::databaseDelete()
 {
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::deleteFieldType);
-    binder.bind(QStringLiteral(":field_type_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::deleteRecord(*this, Statements::deleteFieldType,
+                                       QStringLiteral(":field_type_id"));
 }
 
 } // namespace Orvel

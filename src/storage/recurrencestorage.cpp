@@ -1,5 +1,4 @@
 #include "entitystorage_p.h"
-#include "statementbinder.h"
 #include "statements.h"
 
 #include <orvel/recurrence.h>
@@ -29,34 +28,19 @@ bool Recurrence::databaseInsert()
     // Unlike the other records, a rule is stamped before the driver is asked, so its
     // modification time moves even when the insert cannot run.
     lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::driverReportsInsertedKey(databaseConnector))
-        return false;
-    isNew = false;
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::insertRecurrence);
-    bindRecurrenceColumns(binder, *this);
-    return EntityStorage::executeInsert(*this, binder, id);
+    return EntityStorage::insertRecord(*this, Statements::insertRecurrence, bindRecurrenceColumns);
 }
 
 bool Recurrence::databaseUpdate()
 {
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::updateRecurrence);
-    bindRecurrenceColumns(binder, *this);
-    binder.bind(QStringLiteral(":recurrence_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::updateRecord(*this, Statements::updateRecurrence,
+                                       QStringLiteral(":recurrence_id"), bindRecurrenceColumns);
 }
 
 bool Recurrence::databaseDelete()
 {
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::deleteRecurrence);
-    binder.bind(QStringLiteral(":recurrence_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::deleteRecord(*this, Statements::deleteRecurrence,
+                                       QStringLiteral(":recurrence_id"));
 }
 
 } // namespace Orvel

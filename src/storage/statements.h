@@ -10,8 +10,7 @@ inline constexpr char insertTodo[] =
     "INSERT INTO TODO_PROJECT (todo_id,start_date,end_date,time_zone,last_mod_date,creation_date,status,is_done,note,format_string,is_deleted,recurrence_id,is_sample) VALUES (NULL, :start_date,:end_date,:time_zone,:last_mod_date,:creation_date,:status,:is_done,:note,:format_string,:is_deleted,:recurrence_id,:is_sample);";
 inline constexpr char updateTodo[] =
     "UPDATE TODO_PROJECT SET start_date=:start_date, end_date=:end_date, time_zone=:time_zone, last_mod_date=:last_mod_date, creation_date=:creation_date, status=:status, is_done=:is_done, note=:note, format_string=:format_string, is_deleted=:is_deleted ,recurrence_id=:recurrence_id ,is_sample=:is_sample WHERE todo_id=:todo_id;";
-inline constexpr char deleteTodo[] =
-    "DELETE FROM TODO_PROJECT WHERE todo_id=:todo_id ;";
+inline constexpr char deleteTodo[] = "DELETE FROM TODO_PROJECT WHERE todo_id=:todo_id ;";
 inline constexpr char selectTodos[] =
     "SELECT todo_id,start_date,end_date,time_zone,last_mod_date,creation_date,status,is_done,note,format_string ,recurrence_id,is_sample FROM TODO_PROJECT WHERE is_deleted=:is_deleted AND is_sample=:is_sample ORDER BY todo_id ASC;";
 inline constexpr char selectTodoById[] =
@@ -46,8 +45,7 @@ inline constexpr char insertField[] =
     "INSERT INTO FIELD (field_id,todo_id,field_type_id,last_mod_date, value,db_id,contact_id,is_deleted) VALUES (NULL, :todo_id, :field_type_id, :last_mod_date, :value, :db_id, :contact_id, :is_deleted);";
 inline constexpr char updateField[] =
     "UPDATE FIELD SET todo_id=:todo_id, field_type_id=:field_type_id, last_mod_date=:last_mod_date, value=:value, db_id=:db_id, contact_id=:contact_id, is_deleted=:is_deleted WHERE field_id=:field_id;";
-inline constexpr char deleteField[] =
-    "DELETE FROM FIELD WHERE field_id=:field_id ;";
+inline constexpr char deleteField[] = "DELETE FROM FIELD WHERE field_id=:field_id ;";
 inline constexpr char selectFields[] =
     "SELECT field_id,todo_id,field_type_id,last_mod_date,value,db_id,contact_id FROM FIELD WHERE is_deleted=:is_deleted ORDER BY field_id ASC;";
 inline constexpr char selectFieldById[] =
@@ -60,10 +58,8 @@ inline constexpr char updateBinaryWithData[] =
     "UPDATE BINARY SET todo_id=:todo_id, last_mod_date=:last_mod_date, note=:note, type=:type, size=:size, data=:data, is_deleted=:is_deleted WHERE binary_id=:binary_id;";
 inline constexpr char updateBinaryWithoutData[] =
     "UPDATE BINARY SET todo_id=:todo_id, last_mod_date=:last_mod_date, note=:note, type=:type, size=:size, is_deleted=:is_deleted WHERE binary_id=:binary_id;";
-inline constexpr char deleteBinary[] =
-    "DELETE FROM BINARY WHERE binary_id=:binary_id ;";
-inline constexpr char selectBinaryData[] =
-    "SELECT data FROM BINARY WHERE binary_id=:binary_id ;";
+inline constexpr char deleteBinary[] = "DELETE FROM BINARY WHERE binary_id=:binary_id ;";
+inline constexpr char selectBinaryData[] = "SELECT data FROM BINARY WHERE binary_id=:binary_id ;";
 inline constexpr char selectBinaries[] =
     "SELECT binary_id,todo_id,last_mod_date,note,type,size FROM BINARY WHERE is_deleted=:is_deleted ORDER BY binary_id ASC;";
 inline constexpr char selectBinaryById[] =
@@ -74,8 +70,7 @@ inline constexpr char insertAlarm[] =
     "INSERT INTO ALARM (alarm_id,todo_id,last_mod_date,alarm_time,is_active,snooze,snooze_interval,is_deleted) VALUES (:alarm_id, :todo_id, :last_mod_date, :alarm_time, :is_active, :snooze, :snooze_interval, :is_deleted);";
 inline constexpr char updateAlarm[] =
     "UPDATE ALARM SET todo_id=:todo_id, last_mod_date=:last_mod_date, alarm_time=:alarm_time, is_active=:is_active, snooze=:snooze, snooze_interval=:snooze_interval, is_deleted=:is_deleted WHERE alarm_id=:alarm_id;";
-inline constexpr char deleteAlarm[] =
-    "DELETE FROM ALARM WHERE alarm_id=:alarm_id ;";
+inline constexpr char deleteAlarm[] = "DELETE FROM ALARM WHERE alarm_id=:alarm_id ;";
 inline constexpr char selectAlarms[] =
     "SELECT alarm_id,todo_id,last_mod_date,alarm_time,is_active,snooze,snooze_interval FROM ALARM WHERE is_deleted=:is_deleted ORDER BY alarm_id ASC;";
 inline constexpr char selectAlarmById[] =

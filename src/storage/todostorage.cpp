@@ -1,5 +1,4 @@
 #include "entitystorage_p.h"
-#include "statementbinder.h"
 #include "statements.h"
 
 #include <orvel/alarm.h>
@@ -39,15 +38,7 @@ template <typename Child> void passKeyToChildren(const QList<Child*>& children, 
 
 bool Todo::databaseInsert()
 {
-    if (!EntityStorage::driverReportsInsertedKey(databaseConnector))
-        return false;
-    isNew = false;
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::insertTodo);
-    bindTodoColumns(binder, *this);
-    if (!EntityStorage::executeInsert(*this, binder, id))
+    if (!EntityStorage::insertRecord(*this, Statements::insertTodo, bindTodoColumns))
         return false;
     passKeyToChildren(*alarms, id);
     passKeyToChildren(*binaries, id);
@@ -57,22 +48,13 @@ bool Todo::databaseInsert()
 
 bool Todo::databaseUpdate()
 {
-    lastModDate = EntityStorage::currentUtcTime();
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::updateTodo);
-    bindTodoColumns(binder, *this);
-    binder.bind(QStringLiteral(":todo_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::updateRecord(*this, Statements::updateTodo, QStringLiteral(":todo_id"),
+                                       bindTodoColumns);
 }
 
 bool Todo::databaseDelete()
 {
-    if (!EntityStorage::hasStatementObject(sqlQuery))
-        return false;
-    StatementBinder binder(sqlQuery, Statements::deleteTodo);
-    binder.bind(QStringLiteral(":todo_id"), id);
-    return EntityStorage::executeCommand(*this, binder);
+    return EntityStorage::deleteRecord(*this, Statements::deleteTodo, QStringLiteral(":todo_id"));
 }
 
 } // namespace Orvel
