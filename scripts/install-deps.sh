@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     qt6-base-dev libqt6sql6-sqlite qt6-l10n-tools qt6-tools-dev
     qtbase5-dev libqt5sql5-sqlite qttools5-dev-tools qttools5-dev
-    cmake g++ ninja-build tzdata sqlite3 faketime clang-format
+    cmake g++ ninja-build tzdata sqlite3 faketime clang-format bsdutils
 )
 
 missing=()
