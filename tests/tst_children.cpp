@@ -99,17 +99,12 @@ class TestChildren : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void deletingATodoDetachesItsGraph();
-    void undeletingATodoRestoresItsGraph();
-    void deletingTwiceAndUndeletingTwice();
+    void deletingAndUndeletingATodoGraph();
     void deletingASampleDeletesItsRule();
     void deletingARuleDeletesItsSampleAndDetachesItsInstances();
     void deletingAFieldTypeDetachesItsFieldsFromEveryTodo();
-    void destroyingATodoDestroysItsChildren();
-    void destroyingADeletedTodoDestroysItsDetachedChildren();
-    void destroyingASampleUnlinksItsRule();
-    void destroyingARuleUnlinksSampleAndInstances();
-    void destroyingAFieldTypeDestroysItsFields();
+    void destroying_data();
+    void destroying();
     void destroyingADeletedChildThatIsStillLinked();
     void recordsDestroyedWhileRememberedAreForgotten();
     void childrenMoveBetweenParents();
@@ -119,7 +114,28 @@ private Q_SLOTS:
     void formatStringRewritesTheNote();
 };
 
-void TestChildren::deletingATodoDetachesItsGraph()
+// Every link of the todo graph, on both sides, as built.
+void expectTodoLinked(const TodoGraph& graph)
+{
+    QCOMPARE(*graph.todo->alarms, listOf({graph.first, graph.second}));
+    QCOMPARE(*graph.todo->binaries, listOf({graph.binary}));
+    QCOMPARE(*graph.todo->fields, listOf({graph.field}));
+    QVERIFY(graph.todo->deletedAlarms->isEmpty());
+    QVERIFY(graph.todo->deletedBinaries->isEmpty());
+    QVERIFY(graph.todo->deletedFields->isEmpty());
+    QCOMPARE(graph.first->todo, graph.todo);
+    QCOMPARE(graph.first->detachedTodo, nullptr);
+    QCOMPARE(graph.first->isDeleted, false);
+    QCOMPARE(graph.binary->todo, graph.todo);
+    QCOMPARE(graph.field->todo, graph.todo);
+    QCOMPARE(graph.field->fieldType, graph.type);
+    QCOMPARE(*graph.type->fields, listOf({graph.field}));
+    QCOMPARE(graph.todo->recurrence, graph.recurrence);
+    QCOMPARE(graph.todo->detachedRecurrence, nullptr);
+    QCOMPARE(*graph.recurrence->todos, listOf({graph.todo}));
+}
+
+void TestChildren::deletingAndUndeletingATodoGraph()
 {
     SignalLog log;
     TodoGraph graph(log);
@@ -147,50 +163,18 @@ void TestChildren::deletingATodoDetachesItsGraph()
     QVERIFY(graph.recurrence->todos->isEmpty());
     QCOMPARE(graph.recurrence->isDeleted, false);
     QCOMPARE(graph.todo->isRemoved, true);
-}
 
-void TestChildren::undeletingATodoRestoresItsGraph()
-{
-    SignalLog log;
-    TodoGraph graph(log);
     graph.todo->setIsDeleted(true);
-    log.take();
-    graph.todo->setIsDeleted(false);
-
-    QCOMPARE(log.take(), (QStringList{"undeleted A1", "undeleted A2", "undeleted B", "undeleted F",
-                                      "undeleted T"}));
-    QCOMPARE(*graph.todo->alarms, listOf({graph.first, graph.second}));
-    QCOMPARE(*graph.todo->binaries, listOf({graph.binary}));
-    QCOMPARE(*graph.todo->fields, listOf({graph.field}));
-    QVERIFY(graph.todo->deletedAlarms->isEmpty());
-    QVERIFY(graph.todo->deletedBinaries->isEmpty());
-    QVERIFY(graph.todo->deletedFields->isEmpty());
-    QCOMPARE(graph.first->todo, graph.todo);
-    QCOMPARE(graph.first->detachedTodo, nullptr);
-    QCOMPARE(graph.first->isDeleted, false);
-    QCOMPARE(graph.field->fieldType, graph.type);
-    QCOMPARE(*graph.type->fields, listOf({graph.field}));
-    QCOMPARE(graph.todo->recurrence, graph.recurrence);
-    QCOMPARE(graph.todo->detachedRecurrence, nullptr);
-    QCOMPARE(*graph.recurrence->todos, listOf({graph.todo}));
-}
-
-void TestChildren::deletingTwiceAndUndeletingTwice()
-{
-    SignalLog log;
-    TodoGraph graph(log);
-    graph.todo->setIsDeleted(true);
-    log.take();
-    graph.todo->setIsDeleted(true);
-    QCOMPARE(log.take(), QStringList());
+    QCOMPARE(log.take(), QStringList()); // deleting twice changes nothing
     QCOMPARE(*graph.todo->deletedAlarms, listOf({graph.first, graph.second}));
 
     graph.todo->setIsDeleted(false);
-    log.take();
+    QCOMPARE(log.take(), (QStringList{"undeleted A1", "undeleted A2", "undeleted B", "undeleted F",
+                                      "undeleted T"}));
+    expectTodoLinked(graph);
     graph.todo->setIsDeleted(false);
     QCOMPARE(log.take(), QStringList());
-    QCOMPARE(*graph.todo->alarms, listOf({graph.first, graph.second}));
-    QCOMPARE(*graph.recurrence->todos, listOf({graph.todo}));
+    expectTodoLinked(graph);
 
     // A child deleted on its own is not restored with its todo.
     graph.first->setIsDeleted(true);
@@ -286,79 +270,86 @@ void TestChildren::deletingAFieldTypeDetachesItsFieldsFromEveryTodo()
     QCOMPARE(onOther->fieldType, graph.type);
 }
 
-void TestChildren::destroyingATodoDestroysItsChildren()
+// After a record of the graph was destroyed (and its pointer cleared): the survivors are live and
+// linked to each other only.
+void expectSurvivorsLinked(const TodoGraph& graph, const Todo& other)
 {
-    SignalLog log;
-    TodoGraph graph(log);
-    delete graph.todo;
-    QCOMPARE(log.take(),
-             (QStringList{"deleted A1", "destroyed A1", "deleted A2", "destroyed A2", "deleted B",
-                          "destroyed B", "deleted F", "destroyed F", "deleted T", "destroyed T"}));
-    graph.todo = nullptr;
-    QVERIFY(graph.recurrence->todos->isEmpty());
-    QVERIFY(graph.type->fields->isEmpty());
+    for (Entity* survivor :
+         std::initializer_list<Entity*>{graph.todo, graph.sample, graph.recurrence, graph.type})
+        QVERIFY(!survivor || !survivor->isDeleted);
+    if (graph.todo) {
+        QCOMPARE(graph.todo->recurrence, graph.recurrence);
+        QCOMPARE(graph.todo->fields->size(), graph.type ? 1 : 0);
+    }
+    if (graph.sample)
+        QCOMPARE(graph.sample->recurrence, graph.recurrence);
+    if (graph.recurrence) {
+        QCOMPARE(graph.recurrence->sample, graph.sample);
+        QCOMPARE(*graph.recurrence->todos, graph.todo ? listOf({graph.todo}) : QList<Todo*>());
+    }
+    if (graph.type)
+        QCOMPARE(graph.type->fields->size(), graph.todo ? 2 : 1);
+    QCOMPARE(other.fields->size(), graph.type ? 1 : 0);
 }
 
-void TestChildren::destroyingADeletedTodoDestroysItsDetachedChildren()
+void TestChildren::destroying_data()
 {
-    SignalLog log;
-    TodoGraph graph(log);
-    graph.todo->setIsDeleted(true);
-    log.take();
-    delete graph.todo;
-    graph.todo = nullptr;
-    const QStringList events = log.take();
-    QCOMPARE(
-        events.filter(QStringLiteral("destroyed")),
-        (QStringList{"destroyed A1", "destroyed A2", "destroyed B", "destroyed F", "destroyed T"}));
-    QCOMPARE(events.first(), QStringLiteral("undeleted A1"));
-    QVERIFY(graph.recurrence->todos->isEmpty());
-    QVERIFY(graph.type->fields->isEmpty());
+    QTest::addColumn<QString>("victim");
+    QTest::addColumn<bool>("deletedFirst");
+    QTest::addColumn<QString>("only"); // the events compared, all when empty
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("first"); // the first event, unchecked when empty
+    QTest::newRow("live todo") << "T" << false << QString()
+                               << QStringList{"deleted A1",   "destroyed A1", "deleted A2",
+                                              "destroyed A2", "deleted B",    "destroyed B",
+                                              "deleted F",    "destroyed F",  "deleted T",
+                                              "destroyed T"}
+                               << "deleted A1";
+    // A deleted todo first restores its children, so that they unlink themselves as they go.
+    QTest::newRow("deleted todo, children detached")
+        << "T" << true << "destroyed"
+        << QStringList{"destroyed A1", "destroyed A2", "destroyed B", "destroyed F", "destroyed T"}
+        << "undeleted A1";
+    QTest::newRow("live sample unlinks its rule")
+        << "S" << false << QString() << QStringList{"deleted S", "destroyed S"} << "deleted S";
+    QTest::newRow("deleted rule unlinks sample and instances")
+        << "R" << true << "destroyed" << QStringList{"destroyed R"} << QString();
+    QTest::newRow("deleted field type destroys its fields on every todo")
+        << "FT" << true << "destroyed" << QStringList{"destroyed F", "destroyed F2", "destroyed FT"}
+        << QString();
 }
 
-void TestChildren::destroyingASampleUnlinksItsRule()
+void TestChildren::destroying()
 {
-    SignalLog log;
-    TodoGraph graph(log);
-    delete graph.sample;
-    QCOMPARE(log.take(), (QStringList{"deleted S", "destroyed S"}));
-    graph.sample = nullptr;
-    QCOMPARE(graph.recurrence->sample, nullptr);
-    QCOMPARE(graph.recurrence->isDeleted, false);
-    QCOMPARE(graph.todo->recurrence, graph.recurrence);
-}
-
-void TestChildren::destroyingARuleUnlinksSampleAndInstances()
-{
-    SignalLog log;
-    TodoGraph graph(log);
-    graph.recurrence->setIsDeleted(true);
-    log.take();
-    delete graph.recurrence;
-    graph.recurrence = nullptr;
-    QCOMPARE(log.take().filter(QStringLiteral("destroyed")), QStringList{"destroyed R"});
-    QCOMPARE(graph.todo->recurrence, nullptr);
-    QCOMPARE(graph.sample->recurrence, nullptr);
-    QCOMPARE(graph.sample->isDeleted, false); // undeleted with the rule, then unlinked
-}
-
-void TestChildren::destroyingAFieldTypeDestroysItsFields()
-{
+    QFETCH(QString, victim);
+    QFETCH(bool, deletedFirst);
+    QFETCH(QString, only);
+    QFETCH(QStringList, events);
+    QFETCH(QString, first);
     SignalLog log;
     TodoGraph graph(log);
     Todo other(nullptr);
     auto* onOther = log.watch(new Field(nullptr), "F2");
     other.addField(onOther);
     graph.type->addField(onOther);
-    graph.type->setIsDeleted(true);
-    log.take();
 
-    delete graph.type;
-    graph.type = nullptr;
-    QCOMPARE(log.take().filter(QStringLiteral("destroyed")),
-             (QStringList{"destroyed F", "destroyed F2", "destroyed FT"}));
-    QVERIFY(graph.todo->fields->isEmpty());
-    QVERIFY(other.fields->isEmpty());
+    Entity* target = victim == QLatin1String("T")   ? static_cast<Entity*>(graph.todo)
+                     : victim == QLatin1String("S") ? graph.sample
+                     : victim == QLatin1String("R") ? static_cast<Entity*>(graph.recurrence)
+                                                    : graph.type;
+    if (deletedFirst)
+        target->setIsDeleted(true);
+    log.take();
+    delete target;
+    graph.todo = victim == QLatin1String("T") ? nullptr : graph.todo;
+    graph.sample = victim == QLatin1String("S") ? nullptr : graph.sample;
+    graph.recurrence = victim == QLatin1String("R") ? nullptr : graph.recurrence;
+    graph.type = victim == QLatin1String("FT") ? nullptr : graph.type;
+    const QStringList seen = log.take();
+    QCOMPARE(seen.filter(only), events);
+    if (!first.isEmpty())
+        QCOMPARE(seen.first(), first);
+    expectSurvivorsLinked(graph, other);
 }
 
 void TestChildren::destroyingADeletedChildThatIsStillLinked()
