@@ -38,40 +38,28 @@ void copyAlarms(Pool* pool, const Todo* source, Todo* target)
         copyAlarm(pool, alarm, target);
 }
 
-// Copies the field values of an occurrence onto its instance. The value is copied after the
-// field is attached, so its modified() also marks the instance modified.
-void copyFieldsToInstance(Pool* pool, const Todo* occurrence, Todo* instance)
-{
-    const QList<Field*> sourceFields = *occurrence->fields;
-    for (const Field* source : sourceFields) {
-        Field* field = pool->newField();
-        field->contact_id = source->contact_id;
-        field->modified();
-        field->db_id = source->db_id;
-        field->modified();
-        field->setFieldType(source->fieldType);
-        field->setIsDeleted(source->isDeleted);
-        field->setTodo(instance);
-        field->value = source->value;
-        field->modified();
-    }
-}
+// When a copied field value is attached to its new todo: an instance attaches it before the
+// value is copied (so copying the value marks the instance modified), a new sample after.
+enum class AttachField { BeforeValue, AfterValue };
 
-// Copies the field values of a todo onto a new sample; here the field is attached last.
-void copyFieldsToSample(Pool* pool, const Todo* todo, Todo* sample)
+// Copies the field values of source onto target, each through the pool's factory.
+void copyFields(Pool* pool, const Todo* source, Todo* target, AttachField attach)
 {
-    const QList<Field*> sourceFields = *todo->fields;
-    for (const Field* source : sourceFields) {
+    const QList<Field*> sourceFields = *source->fields;
+    for (const Field* original : sourceFields) {
         Field* field = pool->newField();
-        field->contact_id = source->contact_id;
+        field->contact_id = original->contact_id;
         field->modified();
-        field->db_id = source->db_id;
+        field->db_id = original->db_id;
         field->modified();
-        field->setFieldType(source->fieldType);
-        field->setIsDeleted(source->isDeleted);
-        field->value = source->value;
+        field->setFieldType(original->fieldType);
+        field->setIsDeleted(original->isDeleted);
+        if (attach == AttachField::BeforeValue)
+            field->setTodo(target);
+        field->value = original->value;
         field->modified();
-        field->setTodo(sample);
+        if (attach == AttachField::AfterValue)
+            field->setTodo(target);
     }
 }
 
@@ -152,7 +140,7 @@ void Pool::instanceChild(Todo* occurrence, Todo* /*unused*/)
     instance->status = occurrence->status;
     instance->modified();
     instance->setTimeZone(occurrence->time_zone);
-    copyFieldsToInstance(this, occurrence, instance);
+    copyFields(this, occurrence, instance, AttachField::BeforeValue);
     instance->format_string = occurrence->format_string;
     instance->note = instance->readableFormatString();
     instance->modified();
@@ -172,7 +160,7 @@ Todo* Pool::makeSampleChild(Todo* todo, Todo* /*unused*/)
     sample->setStartDate(todo->startDate(Stored));
     sample->status = todo->status;
     sample->modified();
-    copyFieldsToSample(this, todo, sample);
+    copyFields(this, todo, sample, AttachField::AfterValue);
     sample->format_string = todo->format_string;
     sample->note = sample->readableFormatString();
     sample->modified();
