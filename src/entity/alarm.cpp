@@ -87,23 +87,14 @@ void Alarm::modified()
 
 void Alarm::removeReferences()
 {
-    if (todo) {
-        detachedTodo = todo;
-        RememberedRecords::remember(m_remembered, todo);
-        setTodo(nullptr);
-    }
+    RememberedRecords::detach(m_remembered, todo, detachedTodo, [this] { setTodo(nullptr); });
     Q_EMIT setDeleted(this);
 }
 
 void Alarm::recreateReferences()
 {
-    if (detachedTodo) {
-        // A todo destroyed meanwhile is forgotten: the record comes back without a parent.
-        if (RememberedRecords::exists(m_remembered, detachedTodo))
-            setTodo(detachedTodo);
-        RememberedRecords::forgetAll(m_remembered);
-        detachedTodo = nullptr;
-    }
+    RememberedRecords::reattach(m_remembered, detachedTodo, [this](Todo* t) { setTodo(t); });
+    RememberedRecords::forgetAll(m_remembered);
     Q_EMIT setUndeleted(this);
 }
 

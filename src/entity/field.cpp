@@ -95,32 +95,17 @@ void Field::modified()
 
 void Field::removeReferences()
 {
-    if (todo) {
-        detachedTodo = todo;
-        RememberedRecords::remember(m_remembered, todo);
-        setTodo(nullptr);
-    }
-    if (fieldType) {
-        detachedFieldType = fieldType;
-        RememberedRecords::remember(m_remembered, fieldType);
-        setFieldType(nullptr);
-    }
+    RememberedRecords::detach(m_remembered, todo, detachedTodo, [this] { setTodo(nullptr); });
+    RememberedRecords::detach(m_remembered, fieldType, detachedFieldType,
+                              [this] { setFieldType(nullptr); });
     Q_EMIT setDeleted(this);
 }
 
 void Field::recreateReferences()
 {
-    // A todo or type destroyed meanwhile is forgotten: the value comes back without it.
-    if (detachedTodo) {
-        if (RememberedRecords::exists(m_remembered, detachedTodo))
-            setTodo(detachedTodo);
-        detachedTodo = nullptr;
-    }
-    if (detachedFieldType) {
-        if (RememberedRecords::exists(m_remembered, detachedFieldType))
-            setFieldType(detachedFieldType);
-        detachedFieldType = nullptr;
-    }
+    RememberedRecords::reattach(m_remembered, detachedTodo, [this](Todo* t) { setTodo(t); });
+    RememberedRecords::reattach(m_remembered, detachedFieldType,
+                                [this](FieldType* type) { setFieldType(type); });
     RememberedRecords::forgetAll(m_remembered);
     Q_EMIT setUndeleted(this);
 }

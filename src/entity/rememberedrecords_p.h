@@ -27,6 +27,30 @@ public:
     static bool existsAt(const RememberedRecords* records, int position, const QObject* record);
     static void forgetAll(RememberedRecords* records);
 
+    // The detaching step shared by every link of a child record: remember the linked record in
+    // detached (watched here), then let unlink() clear the link. Nothing happens without a link.
+    template <typename Record, typename Unlink>
+    static void detach(RememberedRecords*& records, Record* link, Record*& detached, Unlink unlink)
+    {
+        if (!link)
+            return;
+        detached = link;
+        remember(records, link);
+        unlink();
+    }
+
+    // The matching re-attaching step: relink(record) with the remembered record unless it was
+    // destroyed meanwhile (the child then comes back without that link); detached is cleared.
+    template <typename Record, typename Relink>
+    static void reattach(const RememberedRecords* records, Record*& detached, Relink relink)
+    {
+        if (!detached)
+            return;
+        if (exists(records, detached))
+            relink(detached);
+        detached = nullptr;
+    }
+
 private:
     QList<QPointer<QObject>> m_records;
 };
