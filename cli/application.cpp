@@ -2,24 +2,32 @@
 
 #include "addcommand.h"
 #include "attachmentcommand.h"
+#include "changecommand.h"
 #include "console.h"
 #include "editcommand.h"
 #include "instancecommand.h"
 #include "listcommand.h"
+#include "manualwriter.h"
 #include "repeatcommand.h"
 #include "session.h"
 #include "showcommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
+#include <QSaveFile>
 
 namespace {
 
 const char databaseOption[] = "db";
 const char verboseOption[] = "verbose";
+const char waitOption[] = "wait";
 const char helpOption[] = "help";
 const char helpShortOption[] = "h";
 const char versionOption[] = "version";
+// Used by the build to write the manual page and the completion from the help texts.
+const char manPageOption[] = "write-man-page";
+const char completionOption[] = "write-bash-completion";
 const int commandColumnWidth = 20;
 
 const char programDescription[] =
@@ -28,8 +36,10 @@ const char programDescription[] =
 const char mainHelpFooter[] =
     "\nRun 'orvel COMMAND --help' for the options and arguments of a command.\n"
     "Dates are read as YYYY-MM-DD or YYYY-MM-DD HH:MM.\n"
-    "Exit status: 0 on success, 1 when the command failed (unknown id, database error),\n"
-    "2 when the command line cannot be read.\n";
+    "Dates may also be given as today, tomorrow, yesterday, a weekday name (the next such\n"
+    "day, today included), or +N/-N days or weeks (+3d, +2w), each optionally followed by HH:MM.\n"
+    "Exit status: 0 on success, 1 when the command failed (unknown id, database error,\n"
+    "unreadable file, database busy), 2 when the command line cannot be read.\n";
 
 } // namespace
 
@@ -42,6 +52,7 @@ Application::Application()
     m_commands.emplace_back(new EditCommand(EditCommand::MarkOpen));
     m_commands.emplace_back(new EditCommand(EditCommand::ChangeNote));
     m_commands.emplace_back(new EditCommand(EditCommand::Delete));
+    m_commands.emplace_back(new ChangeCommand);
     m_commands.emplace_back(new AttachmentCommand(AttachmentCommand::Attach));
     m_commands.emplace_back(new AttachmentCommand(AttachmentCommand::Export));
     m_commands.emplace_back(new RepeatCommand);
@@ -59,10 +70,18 @@ int Application::run(const QStringList& arguments)
     parser.setApplicationDescription(QLatin1String(programDescription));
     defineGlobalOptions(parser);
     parser.addOption({QLatin1String(versionOption), QStringLiteral("Shows the version.")});
+    for (const char* name : {manPageOption, completionOption}) {
+        QCommandLineOption generated(QLatin1String(name), QString(), QStringLiteral("FILE"));
+        generated.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(generated);
+    }
     GlobalOptions global;
     QString error;
     if (!parser.parse(arguments) || !readGlobalOptions(parser, &global, &error))
         return usageError(error.isEmpty() ? parser.errorText() : error, QString());
+    const int generatedStatus = writeGeneratedFile(parser);
+    if (generatedStatus >= 0)
+        return generatedStatus;
     if (parser.isSet(QLatin1String(versionOption))) {
         Console::printLine(QStringLiteral("orvel ") + QCoreApplication::applicationVersion());
         return Command::Success;
@@ -81,6 +100,30 @@ int Application::run(const QStringList& arguments)
     return runCommand(*command, rest, global);
 }
 
+int Application::writeGeneratedFile(const QCommandLineParser& parser) const
+{
+    const bool manPage = parser.isSet(QLatin1String(manPageOption));
+    if (!manPage && !parser.isSet(QLatin1String(completionOption)))
+        return -1;
+    QList<ManualWriter::CommandHelp> commands;
+    for (const std::unique_ptr<Command>& command : m_commands) {
+        QCommandLineParser commandParser;
+        defineGlobalOptions(commandParser);
+        command->defineOptions(commandParser);
+        commands.append(
+            {command->name(), command->summary(), commandHelp(*command, commandParser)});
+    }
+    const ManualWriter writer(mainHelp(parser), commands);
+    const QString path = parser.value(QLatin1String(manPage ? manPageOption : completionOption));
+    QSaveFile file(path);
+    const QByteArray text = (manPage ? writer.manPage() : writer.bashCompletion()).toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        Console::printError(QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+        return Command::Failure;
+    }
+    return Command::Success;
+}
+
 int Application::runCommand(Command& command, const QStringList& arguments,
                             const GlobalOptions& global)
 {
@@ -90,8 +133,12 @@ int Application::runCommand(Command& command, const QStringList& arguments,
     GlobalOptions options = global;
     QString error;
     // The command name stands where the parser expects the program name.
-    if (!parser.parse(arguments) || !readGlobalOptions(parser, &options, &error))
-        return usageError(error.isEmpty() ? parser.errorText() : error, command.name());
+    if (!parser.parse(arguments)) {
+        const QString idError = negativeIdError(command, arguments);
+        return usageError(idError.isEmpty() ? parser.errorText() : idError, command.name());
+    }
+    if (!readGlobalOptions(parser, &options, &error))
+        return usageError(error, command.name());
     if (options.help) {
         Console::printText(commandHelp(command, parser));
         return Command::Success;
@@ -99,7 +146,13 @@ int Application::runCommand(Command& command, const QStringList& arguments,
     Console::setVerbose(options.verbose);
     if (!command.readArguments(parser, &error))
         return usageError(error, command.name());
+    if (!command.prepare(&error)) {
+        Console::printError(error);
+        return Command::Failure;
+    }
     Session session(options.databasePath);
+    if (options.lockTimeout >= 0)
+        session.setLockTimeout(options.lockTimeout);
     if (!session.open(&error)) {
         Console::printError(error);
         return Command::Failure;
@@ -112,6 +165,8 @@ bool Application::readGlobalOptions(const QCommandLineParser& parser, GlobalOpti
 {
     options->help = options->help || parser.isSet(QLatin1String(helpOption));
     options->verbose = options->verbose || parser.isSet(QLatin1String(verboseOption));
+    if (!readLockTimeout(parser, options, error))
+        return false;
     if (!parser.isSet(QLatin1String(databaseOption)))
         return true;
     options->databasePath = parser.value(QLatin1String(databaseOption));
@@ -120,6 +175,35 @@ bool Application::readGlobalOptions(const QCommandLineParser& parser, GlobalOpti
         return false;
     }
     return true;
+}
+
+bool Application::readLockTimeout(const QCommandLineParser& parser, GlobalOptions* options,
+                                  QString* error)
+{
+    if (!parser.isSet(QLatin1String(waitOption)))
+        return true;
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
+    const QString text = parser.value(QLatin1String(waitOption));
+    if (!digits.match(text).hasMatch()) {
+        *error =
+            QStringLiteral("cannot read '%1' for --wait, expected a number of seconds").arg(text);
+        return false;
+    }
+    options->lockTimeout = text.toInt();
+    return true;
+}
+
+QString Application::negativeIdError(const Command& command, const QStringList& arguments)
+{
+    static const QRegularExpression negativeNumber(QStringLiteral("^-[0-9]+$"));
+    if (!command.syntax().contains(QLatin1String("ID")))
+        return QString();
+    for (const QString& argument : arguments) {
+        if (negativeNumber.match(argument).hasMatch())
+            return QStringLiteral("invalid id '%1': ids are numbers of 0 or more such as 12")
+                .arg(argument);
+    }
+    return QString();
 }
 
 Command* Application::commandNamed(const QString& name) const
@@ -137,6 +221,10 @@ void Application::defineGlobalOptions(QCommandLineParser& parser) const
                       QStringLiteral("Use the database FILE instead of "
                                      "~/.orvel/orvel_db.sqlite."),
                       QStringLiteral("FILE")});
+    parser.addOption({QLatin1String(waitOption),
+                      QStringLiteral("Wait up to SECONDS for another orvel that uses the "
+                                     "database. Default: 30."),
+                      QStringLiteral("SECONDS")});
     parser.addOption({QLatin1String(verboseOption),
                       QStringLiteral("Show the library's diagnostic lines on standard error.")});
     parser.addOption({{QLatin1String(helpShortOption), QLatin1String(helpOption)},

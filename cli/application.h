@@ -32,9 +32,18 @@ private:
         bool help = false;
         bool verbose = false;
         QString databasePath;
+        // Seconds to wait for another run of orvel; negative for the session's default.
+        int lockTimeout = -1;
     };
 
+    // Writes the manual page or the bash completion when one of the hidden options asks for it;
+    // -1 when none does, else the exit status.
+    int writeGeneratedFile(const QCommandLineParser& parser) const;
     int runCommand(Command& command, const QStringList& arguments, const GlobalOptions& global);
+    static bool readLockTimeout(const QCommandLineParser& parser, GlobalOptions* options,
+                                QString* error);
+    // Qt reads "-1" as the short options "1"; for a command that takes an id, say what it is.
+    static QString negativeIdError(const Command& command, const QStringList& arguments);
     static bool readGlobalOptions(const QCommandLineParser& parser, GlobalOptions* options,
                                   QString* error);
     Command* commandNamed(const QString& name) const;

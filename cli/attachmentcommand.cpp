@@ -54,6 +54,12 @@ bool AttachmentCommand::readArguments(const QCommandLineParser& parser, QString*
         !InputReader::readId(arguments.at(0), &m_id, error))
         return false;
     m_path = arguments.at(1);
+    return true;
+}
+
+bool AttachmentCommand::prepare(QString* error)
+{
+    // A file that cannot be read is a failure of the command, not of its command line.
     return m_direction == Export || readFile(error);
 }
 

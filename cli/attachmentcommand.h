@@ -16,6 +16,7 @@ public:
 
     void defineOptions(QCommandLineParser& parser) const override;
     bool readArguments(const QCommandLineParser& parser, QString* error) override;
+    bool prepare(QString* error) override;
     int run(Session& session) override;
 
 private:

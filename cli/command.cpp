@@ -27,6 +27,12 @@ QString Command::syntax() const
     return m_syntax;
 }
 
+bool Command::prepare(QString* error)
+{
+    Q_UNUSED(error)
+    return true;
+}
+
 bool Command::takeArguments(const QCommandLineParser& parser, int minimum, int maximum,
                             QStringList* arguments, QString* error) const
 {

@@ -36,6 +36,9 @@ public:
     virtual void defineOptions(QCommandLineParser& parser) const = 0;
     // Reads the parsed command line; false with a message on bad input.
     virtual bool readArguments(const QCommandLineParser& parser, QString* error) = 0;
+    // Reads what the command needs from outside the database (files, standard input) before
+    // the database is locked; false with a message, which makes the command fail with status 1.
+    virtual bool prepare(QString* error);
     // Runs on the loaded database and returns the exit status.
     virtual int run(Session& session) = 0;
 

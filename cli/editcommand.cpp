@@ -10,6 +10,12 @@
 #include <orvel/pool.h>
 #include <orvel/todo.h>
 
+namespace {
+
+const char noteFileOption[] = "note-file";
+
+} // namespace
+
 EditCommand::EditCommand(Edit edit)
     : Command(nameOf(edit), summaryOf(edit),
               edit == ChangeNote ? QStringLiteral("ID TEXT") : QStringLiteral("ID")),
@@ -20,19 +26,35 @@ void EditCommand::defineOptions(QCommandLineParser& parser) const
 {
     parser.setApplicationDescription(summaryOf(m_edit));
     parser.addPositionalArgument(QStringLiteral("ID"), QStringLiteral("The id of the todo."));
-    if (m_edit == ChangeNote)
-        parser.addPositionalArgument(QStringLiteral("TEXT"), QStringLiteral("The new note."));
+    if (m_edit != ChangeNote)
+        return;
+    parser.addPositionalArgument(QStringLiteral("TEXT"),
+                                 QStringLiteral("The new note, unless --note-file is given."));
+    parser.addOption({QLatin1String(noteFileOption),
+                      QStringLiteral("Read the note from FILE, or from standard input for -."),
+                      QStringLiteral("FILE")});
 }
 
 bool EditCommand::readArguments(const QCommandLineParser& parser, QString* error)
 {
     QStringList arguments;
-    const int count = m_edit == ChangeNote ? 2 : 1;
-    if (!takeArguments(parser, count, m_edit == ChangeNote ? INT_MAX : 1, &arguments, error))
+    const bool fromFile = m_edit == ChangeNote && parser.isSet(QLatin1String(noteFileOption));
+    const int count = m_edit == ChangeNote && !fromFile ? 2 : 1;
+    if (!takeArguments(parser, count, count == 2 ? INT_MAX : 1, &arguments, error) ||
+        !InputReader::readId(arguments.at(0), &m_id, error))
         return false;
+    if (fromFile) {
+        m_noteFile = parser.value(QLatin1String(noteFileOption));
+        return true;
+    }
     // An unquoted note arrives as several words.
     m_note = arguments.mid(1).join(QLatin1Char(' '));
-    return InputReader::readId(arguments.at(0), &m_id, error);
+    return m_edit != ChangeNote || InputReader::readNote(m_note, error);
+}
+
+bool EditCommand::prepare(QString* error)
+{
+    return m_noteFile.isEmpty() || InputReader::readNoteFile(m_noteFile, &m_note, error);
 }
 
 int EditCommand::run(Session& session)

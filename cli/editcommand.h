@@ -13,6 +13,7 @@ public:
 
     void defineOptions(QCommandLineParser& parser) const override;
     bool readArguments(const QCommandLineParser& parser, QString* error) override;
+    bool prepare(QString* error) override;
     int run(Session& session) override;
 
 private:
@@ -23,6 +24,7 @@ private:
     Edit m_edit;
     int m_id = 0;
     QString m_note;
+    QString m_noteFile;
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "inputreader.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -30,6 +31,32 @@ bool hasDateShape(const QString& text)
     return shape.match(text).hasMatch();
 }
 
+// A relative day and an optional time: "tomorrow 09:00", "+2w", "fri".
+bool splitRelativeDate(const QString& text, QString* day, QString* time)
+{
+    static const QRegularExpression shape(
+        QStringLiteral("^([A-Za-z]+|[+-][0-9]{1,4}[dwDW])( [0-9]{2}:[0-9]{2})?$"));
+    const QRegularExpressionMatch match = shape.match(text);
+    if (!match.hasMatch())
+        return false;
+    *day = match.captured(1).toLower();
+    *time = match.captured(2).mid(1);
+    return true;
+}
+
+// The weekday of a full or three-letter English name, Monday 1; 0 for another word.
+int weekdayNumber(const QString& name)
+{
+    static const char* const names[] = {"monday", "tuesday",  "wednesday", "thursday",
+                                        "friday", "saturday", "sunday"};
+    for (int day = 0; day < 7; ++day) {
+        const QLatin1String full(names[day]);
+        if (name == full || (name.size() == 3 && full.startsWith(name)))
+            return day + 1;
+    }
+    return 0;
+}
+
 // The position of a weekday abbreviation, Monday 0; -1 for an unknown name.
 int weekdayIndex(const QString& name)
 {
@@ -48,12 +75,33 @@ QStringList listItems(const QString& text)
 
 QDateTime DateInput::dateTime(const QTime& fallbackTime) const
 {
-    // Local time is only the label: the library reads it as wall-clock time in a todo's zone.
-    return QDateTime(date, hasTime ? time : fallbackTime);
+    return QDateTime(date, hasTime ? time : fallbackTime, Qt::UTC);
 }
 
 bool InputReader::readDate(const QString& text, DateInput* result, QString* error)
 {
+    return readDate(text, QDate::currentDate(), result, error);
+}
+
+bool InputReader::readDate(const QString& text, const QDate& today, DateInput* result,
+                           QString* error)
+{
+    QString dayText;
+    QString timeText;
+    if (splitRelativeDate(text, &dayText, &timeText)) {
+        QDate day;
+        const QTime time = timeText.isEmpty()
+                               ? QTime(0, 0)
+                               : QTime::fromString(timeText, QLatin1String(timeFormat));
+        if (!readRelativeDay(dayText, today, &day) || !time.isValid()) {
+            *error = dateError(text);
+            return false;
+        }
+        result->date = day;
+        result->time = time;
+        result->hasTime = !timeText.isEmpty();
+        return true;
+    }
     if (!hasDateShape(text)) {
         *error = dateError(text);
         return false;
@@ -98,19 +146,6 @@ bool InputReader::readCount(const QString& text, const QString& option, int* cou
         return false;
     }
     *count = value;
-    return true;
-}
-
-bool InputReader::readTimeZone(const QString& text, QString* error)
-{
-    static const QRegularExpression shape(QStringLiteral("^[+-]([0-9]{2}):([0-9]{2})$"));
-    const QRegularExpressionMatch match = shape.match(text);
-    // UTC offsets in use run from -12:00 to +14:00.
-    if (!match.hasMatch() || match.captured(1).toInt() > 14 || match.captured(2).toInt() > 59) {
-        *error =
-            QStringLiteral("cannot read time zone %1, expected +HH:MM or -HH:MM").arg(quoted(text));
-        return false;
-    }
     return true;
 }
 
@@ -174,4 +209,60 @@ bool InputReader::readMonthWeek(const QString& text, int* week, QString* error)
     }
     *week = value;
     return true;
+}
+
+bool InputReader::readNote(const QString& text, QString* error)
+{
+    if (!text.trimmed().isEmpty())
+        return true;
+    *error = QStringLiteral("the note is empty; give the text of the todo");
+    return false;
+}
+
+bool InputReader::readNoteFile(const QString& path, QString* note, QString* error)
+{
+    QFile file(path);
+    const bool standardInput = path == QLatin1String("-");
+    const bool opened =
+        standardInput ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
+    const QString source = standardInput ? QStringLiteral("standard input") : quoted(path);
+    if (!opened) {
+        *error = QStringLiteral("cannot read the note from %1: %2").arg(source, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("cannot read the note from %1: %2").arg(source, file.errorString());
+        return false;
+    }
+    QString text = QString::fromUtf8(bytes);
+    // A file written by an editor ends in a line feed that is no part of the text.
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    *note = text;
+    return readNote(text, error);
+}
+
+bool InputReader::readRelativeDay(const QString& text, const QDate& today, QDate* day)
+{
+    if (text == QLatin1String("today") || text == QLatin1String("tomorrow") ||
+        text == QLatin1String("yesterday")) {
+        const int shift = text == QLatin1String("today")      ? 0
+                          : text.startsWith(QLatin1Char('t')) ? 1
+                                                              : -1;
+        *day = today.addDays(shift);
+        return true;
+    }
+    const int weekday = weekdayNumber(text);
+    if (weekday > 0) {
+        *day = today.addDays((weekday - today.dayOfWeek() + 7) % 7);
+        return true;
+    }
+    if (!text.startsWith(QLatin1Char('+')) && !text.startsWith(QLatin1Char('-')))
+        return false;
+    const int count = text.mid(1, text.size() - 2).toInt();
+    const int sign = text.startsWith(QLatin1Char('-')) ? -1 : 1;
+    const int daysPerUnit = text.endsWith(QLatin1Char('w')) ? 7 : 1;
+    *day = today.addDays(qint64(sign) * count * daysPerUnit);
+    return day->isValid();
 }

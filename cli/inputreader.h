@@ -13,7 +13,8 @@ struct DateInput
     QTime time;
     bool hasTime = false;
 
-    // The wall-clock date-time, with fallbackTime when no time was typed.
+    // The typed digits, with fallbackTime when no time was typed. They are labelled UTC, which
+    // no zone rule can make invalid; the value serves for comparing typed dates only.
     QDateTime dateTime(const QTime& fallbackTime) const;
 };
 
@@ -22,14 +23,17 @@ struct DateInput
 class InputReader
 {
 public:
-    // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM", of a date and time that exist.
+    // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM", of a date and time that exist, or a date relative to
+    // today: "today", "tomorrow", "yesterday", a weekday name (the next such day, today
+    // included), "+3d", "-1w", each optionally followed by " HH:MM".
     static bool readDate(const QString& text, DateInput* result, QString* error);
+    // The same with the day that "today" means given.
+    static bool readDate(const QString& text, const QDate& today, DateInput* result,
+                         QString* error);
     // A record identifier: decimal digits only.
     static bool readId(const QString& text, int* id, QString* error);
     // A whole number of 1 or more, given for the named option.
     static bool readCount(const QString& text, const QString& option, int* count, QString* error);
-    // A zone string such as +02:00 or -05:30.
-    static bool readTimeZone(const QString& text, QString* error);
     // TYPE=VALUE with a non-empty type name.
     static bool readFieldAssignment(const QString& text, QString* type, QString* value,
                                     QString* error);
@@ -39,6 +43,13 @@ public:
     static bool readMonthDays(const QString& text, QString* flags, QString* error);
     // A week of the month: 1 to 4 or "last" (5).
     static bool readMonthWeek(const QString& text, int* week, QString* error);
+    // The text of a note: not empty and not only white space.
+    static bool readNote(const QString& text, QString* error);
+    // A note kept in a file, or on standard input for "-"; one final line feed is dropped.
+    static bool readNoteFile(const QString& path, QString* note, QString* error);
+
+private:
+    static bool readRelativeDay(const QString& text, const QDate& today, QDate* day);
 };
 
 #endif

@@ -4,12 +4,18 @@
 #include "inputreader.h"
 #include "session.h"
 #include "todoformatter.h"
+#include "todojson.h"
+#include "todozone.h"
 
 #include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <orvel/field.h>
 #include <orvel/fieldtype.h>
 #include <orvel/pool.h>
 #include <orvel/query.h>
 #include <orvel/todo.h>
+#include <utility>
 
 namespace {
 
@@ -22,6 +28,8 @@ const char sortOption[] = "sort";
 const char batchOption[] = "batch";
 const char pageOption[] = "page";
 const char recurringOption[] = "recurring";
+const char searchOption[] = "search";
+const char jsonOption[] = "json";
 const char defaultSort[] = "start";
 
 const QTime startOfDay(0, 0);
@@ -77,12 +85,24 @@ void ListCommand::defineOptions(QCommandLineParser& parser) const
     parser.addOption({QLatin1String(recurringOption),
                       QStringLiteral("Include the occurrences of repeating todos within --from "
                                      "and --to.")});
+    parser.addOption({QLatin1String(searchOption),
+                      QStringLiteral("Only todos whose note or one of whose field values "
+                                     "contains TEXT (any case)."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QLatin1String(jsonOption),
+                      QStringLiteral("Print a JSON array of todo objects instead of lines.")});
 }
 
 bool ListCommand::readArguments(const QCommandLineParser& parser, QString* error)
 {
     QStringList none;
     m_recurring = parser.isSet(QLatin1String(recurringOption));
+    m_json = parser.isSet(QLatin1String(jsonOption));
+    m_search = parser.value(QLatin1String(searchOption));
+    if (parser.isSet(QLatin1String(searchOption)) && m_search.isEmpty()) {
+        *error = QStringLiteral("--search needs a text");
+        return false;
+    }
     return takeArguments(parser, 0, 0, &none, error) && readDoneFilter(parser, error) &&
            readInterval(parser, error) && readFieldFilters(parser, error) &&
            readSortOrder(parser, error) && readBatch(parser, error);
@@ -92,12 +112,13 @@ int ListCommand::run(Session& session)
 {
     Orvel::Pool* pool = session.pool();
     Orvel::Query* query = pool->newQuery();
+    QList<Orvel::Todo*> todos;
     if (setFieldFilters(pool, query)) {
         setFilters(query);
         query->execute();
-        for (const Orvel::Todo* todo : shownTodos(query))
-            Console::printLine(TodoFormatter::listLine(todo));
+        todos = shownTodos(query);
     }
+    print(todos);
     pool->deleteQuery(query);
     return Success;
 }
@@ -135,8 +156,11 @@ bool ListCommand::readInterval(const QCommandLineParser& parser, QString* error)
     if (!InputReader::readDate(parser.value(QLatin1String(fromOption)), &from, error) ||
         !InputReader::readDate(parser.value(QLatin1String(toOption)), &to, error))
         return false;
-    m_from = from.dateTime(startOfDay);
-    m_to = to.dateTime(endOfDay);
+    // The interval is read on the device's clock; a time it skips is refused, not dropped.
+    const TodoZone deviceZone;
+    if (!deviceZone.toUtc(from, startOfDay, &m_from, error) ||
+        !deviceZone.toUtc(to, endOfDay, &m_to, error))
+        return false;
     if (m_to < m_from) {
         *error = QStringLiteral("--to lies before --from");
         return false;
@@ -217,7 +241,37 @@ void ListCommand::setFilters(Orvel::Query* query) const
 
 QList<Orvel::Todo*> ListCommand::shownTodos(const Orvel::Query* query) const
 {
-    if (m_batchSize > 0)
-        return query->batch(m_page - 1);
-    return *query->result;
+    if (m_search.isEmpty())
+        return m_batchSize > 0 ? query->batch(m_page - 1) : *query->result;
+    // The query knows no text search: the pages are cut from what passes it.
+    QList<Orvel::Todo*> found;
+    for (Orvel::Todo* todo : std::as_const(*query->result)) {
+        if (matchesSearch(todo))
+            found.append(todo);
+    }
+    return m_batchSize > 0 ? found.mid((m_page - 1) * m_batchSize, m_batchSize) : found;
+}
+
+bool ListCommand::matchesSearch(const Orvel::Todo* todo) const
+{
+    if (todo->note.contains(m_search, Qt::CaseInsensitive))
+        return true;
+    for (const Orvel::Field* field : *todo->fields) {
+        if (field->value.contains(m_search, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+void ListCommand::print(const QList<Orvel::Todo*>& todos) const
+{
+    if (!m_json) {
+        for (const Orvel::Todo* todo : todos)
+            Console::printLine(TodoFormatter::listLine(todo));
+        return;
+    }
+    QJsonArray array;
+    for (const Orvel::Todo* todo : todos)
+        array.append(TodoJson::toJson(todo));
+    Console::printText(QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)));
 }

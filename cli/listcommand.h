@@ -32,6 +32,8 @@ private:
     bool setFieldFilters(Orvel::Pool* pool, Orvel::Query* query) const;
     void setFilters(Orvel::Query* query) const;
     QList<Orvel::Todo*> shownTodos(const Orvel::Query* query) const;
+    bool matchesSearch(const Orvel::Todo* todo) const;
+    void print(const QList<Orvel::Todo*>& todos) const;
 
     int m_doneFilter = -1;
     QDateTime m_from;
@@ -41,6 +43,8 @@ private:
     int m_batchSize = 0;
     int m_page = 1;
     bool m_recurring = false;
+    bool m_json = false;
+    QString m_search;
 };
 
 #endif

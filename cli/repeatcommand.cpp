@@ -3,6 +3,7 @@
 #include "console.h"
 #include "inputreader.h"
 #include "session.h"
+#include "todozone.h"
 
 #include <QCommandLineParser>
 #include <orvel/pool.h>
@@ -20,6 +21,7 @@ const char monthlyLastDayOption[] = "monthly-last-day";
 const char yearlyOption[] = "yearly";
 const char everyOption[] = "every";
 const char untilOption[] = "until";
+const char stopOption[] = "stop";
 
 const char* const kindOptions[] = {dailyOption,       weeklyOption,         monthlyDayOption,
                                    monthlyWeekOption, monthlyLastDayOption, yearlyOption};
@@ -56,7 +58,8 @@ void RepeatCommand::defineOptions(QCommandLineParser& parser) const
     parser.setApplicationDescription(QStringLiteral(
         "Makes a todo repeat: a sample copied from the todo and a rule for it, starting\n"
         "at the todo's start. Give exactly one of the kinds below. Prints the id of\n"
-        "the rule."));
+        "the rule. With --stop, ends the rule of a repeating todo at the present time\n"
+        "and keeps the todos it made."));
     parser.addPositionalArgument(QStringLiteral("ID"), QStringLiteral("The id of the todo."));
     parser.addOption({QLatin1String(dailyOption), QStringLiteral("Every day.")});
     parser.addOption({QLatin1String(weeklyOption),
@@ -82,14 +85,27 @@ void RepeatCommand::defineOptions(QCommandLineParser& parser) const
                       QStringLiteral("Last date of the repetition; without it the todo repeats "
                                      "for ever."),
                       QStringLiteral("date")});
+    parser.addOption({QLatin1String(stopOption),
+                      QStringLiteral("End the rule of the todo now; no later occurrences, no "
+                                     "todo deleted.")});
 }
 
 bool RepeatCommand::readArguments(const QCommandLineParser& parser, QString* error)
 {
     QStringList arguments;
-    return takeArguments(parser, 1, 1, &arguments, error) &&
-           InputReader::readId(arguments.at(0), &m_id, error) && readKind(parser, error) &&
-           readEvery(parser, error) && readUntil(parser, error);
+    if (!takeArguments(parser, 1, 1, &arguments, error) ||
+        !InputReader::readId(arguments.at(0), &m_id, error))
+        return false;
+    m_stop = parser.isSet(QLatin1String(stopOption));
+    if (!m_stop)
+        return readKind(parser, error) && readEvery(parser, error) && readUntil(parser, error);
+    for (const char* option : kindOptions) {
+        if (parser.isSet(QLatin1String(option))) {
+            *error = QStringLiteral("--stop takes no other option");
+            return false;
+        }
+    }
+    return true;
 }
 
 int RepeatCommand::run(Session& session)
@@ -97,12 +113,46 @@ int RepeatCommand::run(Session& session)
     Orvel::Todo* todo = findTodo(session, m_id);
     if (!todo)
         return Failure;
+    return m_stop ? stop(todo, session) : makeRule(todo, session);
+}
+
+int RepeatCommand::stop(Orvel::Todo* todo, Session& session) const
+{
+    Orvel::Recurrence* recurrence = todo->recurrence;
+    if (!recurrence) {
+        Console::printError(QStringLiteral("todo %1 does not repeat").arg(m_id));
+        return Failure;
+    }
+    // The rule keeps the occurrences up to now; one that has not begun yet makes none.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (now < recurrence->rangeStart(Orvel::UTC))
+        recurrence->setIsActive(false);
+    else if (now < recurrence->rangeEnd(Orvel::UTC))
+        recurrence->setRangeEnd(now);
+    // Setting the range does not mark the rule as changed.
+    recurrence->modified();
+    if (!saveChanges(session))
+        return Failure;
+    Console::printLine(QString::number(recurrence->id));
+    return Success;
+}
+
+int RepeatCommand::makeRule(Orvel::Todo* todo, Session& session) const
+{
     if (todo->recurrence_id >= 0) {
         Console::printError(
             QStringLiteral("todo %1 already repeats (rule %2)").arg(m_id).arg(todo->recurrence_id));
         return Failure;
     }
-    if (m_until.isValid() && m_until < todo->startDate(Orvel::Stored)) {
+    QDateTime until = endlessRangeEnd();
+    QString error;
+    // The last day is read at the todo's own offset, as the rule's range is shown.
+    if (m_hasUntil &&
+        !TodoZone::fixedOffset(todo->time_zone).toUtc(m_until, endOfDay, &until, &error)) {
+        Console::printError(error);
+        return Failure;
+    }
+    if (until < todo->startDate(Orvel::UTC)) {
         Console::printError(QStringLiteral("--until lies before the start of todo %1").arg(m_id));
         return Failure;
     }
@@ -120,8 +170,9 @@ int RepeatCommand::run(Session& session)
     recurrence->setRepeatsOn(m_pattern);
     recurrence->setRepeatsEvery(m_every);
     recurrence->setIsActive(true);
-    recurrence->setRangeStart(sample->startDate(Orvel::Stored));
-    recurrence->setRangeEnd(m_until.isValid() ? m_until : endlessRangeEnd());
+    // As an instant: the wall-clock reading may not exist in the device's zone.
+    recurrence->setRangeStart(sample->startDate(Orvel::UTC));
+    recurrence->setRangeEnd(until);
     todo->setRecurrence(recurrence);
     if (!saveChanges(session))
         return Failure;
@@ -196,9 +247,6 @@ bool RepeatCommand::readUntil(const QCommandLineParser& parser, QString* error)
 {
     if (!parser.isSet(QLatin1String(untilOption)))
         return true;
-    DateInput until;
-    if (!InputReader::readDate(parser.value(QLatin1String(untilOption)), &until, error))
-        return false;
-    m_until = until.dateTime(endOfDay);
-    return true;
+    m_hasUntil = true;
+    return InputReader::readDate(parser.value(QLatin1String(untilOption)), &m_until, error);
 }

@@ -2,6 +2,7 @@
 #define ORVEL_CLI_REPEATCOMMAND_H
 
 #include "command.h"
+#include "inputreader.h"
 
 #include <QDateTime>
 #include <orvel/repeats.h>
@@ -25,12 +26,16 @@ private:
     bool readMonthlyWeek(const QCommandLineParser& parser, QString* error);
     bool readEvery(const QCommandLineParser& parser, QString* error);
     bool readUntil(const QCommandLineParser& parser, QString* error);
+    int stop(Orvel::Todo* todo, Session& session) const;
+    int makeRule(Orvel::Todo* todo, Session& session) const;
 
     int m_id = 0;
     Orvel::Repeats m_repeats = Orvel::NoRepeat;
     QString m_pattern;
     int m_every = 1;
-    QDateTime m_until;
+    bool m_hasUntil = false;
+    DateInput m_until;
+    bool m_stop = false;
 };
 
 #endif

@@ -1,6 +1,12 @@
 #include "session.h"
 
+#include "databaselock.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
@@ -14,8 +20,15 @@ namespace {
 
 // The QtSql connection name of a database given with --db.
 const char connectionName[] = "orvel_cli";
+// The connection that checks a database file before the library opens it.
+const char probeConnectionName[] = "orvel_cli_probe";
+const char sqliteDriver[] = "QSQLITE";
+const char probeStatement[] = "SELECT count(*) FROM sqlite_master";
 // Every database the library initialised holds this table.
 const char todoTable[] = "TODO_PROJECT";
+const char defaultDirectory[] = ".orvel";
+const char defaultFileName[] = "orvel_db.sqlite";
+const int defaultLockTimeout = 30;
 
 QString quoted(const QString& text)
 {
@@ -24,7 +37,9 @@ QString quoted(const QString& text)
 
 } // namespace
 
-Session::Session(const QString& databasePath) : m_databasePath(databasePath), m_pool(nullptr) {}
+Session::Session(const QString& databasePath)
+    : m_databasePath(databasePath), m_lockTimeout(defaultLockTimeout), m_pool(nullptr)
+{}
 
 Session::~Session()
 {
@@ -35,8 +50,23 @@ Session::~Session()
     delete m_pool;
 }
 
+void Session::setLockTimeout(int seconds)
+{
+    m_lockTimeout = seconds;
+}
+
 bool Session::open(QString* error)
 {
+    const QString path = m_databasePath.isEmpty() ? defaultDatabasePath() : m_databasePath;
+    if (m_databasePath.isEmpty() && !makeDefaultDirectory(error))
+        return false;
+    // Without its directory there is nothing to lock or to read; the open below fails and
+    // names the file.
+    if (QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
+        m_lock.reset(new DatabaseLock(path));
+        if (!m_lock->acquire(m_lockTimeout, error) || !databaseIsReadable(path, error))
+            return false;
+    }
     if (m_databasePath.isEmpty())
         m_pool = Orvel::Pool::instance();
     else
@@ -74,6 +104,11 @@ void Session::adoptDeletedTodo(Orvel::Todo* todo)
     m_deletedTodos.append(todo);
 }
 
+void Session::adoptDeletedRecord(Orvel::Entity* record)
+{
+    m_deletedRecords.append(record);
+}
+
 bool Session::databaseIsUsable(QString* error) const
 {
     // The constructor for a given file only logs its failures, so look at what it left.
@@ -93,8 +128,58 @@ bool Session::databaseIsUsable(QString* error) const
     return true;
 }
 
+bool Session::makeDefaultDirectory(QString* error) const
+{
+    // The library's default connector ends the process without naming the path when the
+    // directory cannot be made; say which directory it is while there is still time.
+    const QString directory = QFileInfo(defaultDatabasePath()).absolutePath();
+    if (QDir().mkpath(directory))
+        return true;
+    *error = QStringLiteral("cannot create the directory %1 for the database: the home "
+                            "directory %2 is not writable")
+                 .arg(quoted(directory), quoted(QDir::homePath()));
+    return false;
+}
+
+bool Session::databaseIsReadable(const QString& path, QString* error)
+{
+    bool readable = false;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QLatin1String(sqliteDriver),
+                                                          QLatin1String(probeConnectionName));
+        database.setDatabaseName(path);
+        if (!database.open()) {
+            *error = QStringLiteral("cannot open database %1: %2")
+                         .arg(quoted(QFileInfo(path).absoluteFilePath()),
+                              database.lastError().databaseText());
+        } else {
+            QSqlQuery probe(database);
+            readable = probe.exec(QLatin1String(probeStatement));
+            if (!readable) {
+                *error = QStringLiteral("cannot use database %1: %2")
+                             .arg(quoted(QFileInfo(path).absoluteFilePath()),
+                                  probe.lastError().databaseText());
+            }
+        }
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(QLatin1String(probeConnectionName));
+    return readable;
+}
+
+QString Session::defaultDatabasePath()
+{
+    return QDir::homePath() + QLatin1Char('/') + QLatin1String(defaultDirectory) +
+           QLatin1Char('/') + QLatin1String(defaultFileName);
+}
+
 void Session::freeDeletedTodos()
 {
+    for (Orvel::Entity* record : std::as_const(m_deletedRecords)) {
+        forgetRecord(record);
+        delete record;
+    }
+    m_deletedRecords.clear();
     for (Orvel::Todo* todo : std::as_const(m_deletedTodos)) {
         // Destroying a todo first undeletes it and its children: none of that may reach the
         // pool, which would list them again and later write records that no longer exist.

@@ -3,6 +3,9 @@
 
 #include <QList>
 #include <QString>
+#include <memory>
+
+class DatabaseLock;
 
 namespace Orvel {
 class Entity;
@@ -21,7 +24,10 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Opens and loads the database; false with a message when it cannot be used.
+    // How long open() waits for another run of orvel to finish with the database.
+    void setLockTimeout(int seconds);
+    // Locks, opens and loads the database; false with a message when it cannot be used. The lock
+    // is held until the session ends, after the last change has been written.
     bool open(QString* error);
     Orvel::Pool* pool() const;
     // Writes every outstanding change; false with a message when some record was not saved.
@@ -29,15 +35,26 @@ public:
     // Hands over a todo deleted through the pool, which no longer owns it, to be freed at the
     // end together with the alarms, attachments and fields it detached.
     void adoptDeletedTodo(Orvel::Todo* todo);
+    // The same for an alarm, attachment or field value deleted through the pool.
+    void adoptDeletedRecord(Orvel::Entity* record);
 
 private:
     bool databaseIsUsable(QString* error) const;
+    bool makeDefaultDirectory(QString* error) const;
+    // Reads the file with a connection of its own, so that a damaged file or one that is no
+    // database at all is reported with SQLite's own words before the library touches it.
+    static bool databaseIsReadable(const QString& path, QString* error);
+    static QString defaultDatabasePath();
     void freeDeletedTodos();
     void forgetRecord(Orvel::Entity* record);
 
     QString m_databasePath;
+    int m_lockTimeout;
+    // Declared before the pool's pointer: released only after the pool wrote and closed.
+    std::unique_ptr<DatabaseLock> m_lock;
     Orvel::Pool* m_pool;
     QList<Orvel::Todo*> m_deletedTodos;
+    QList<Orvel::Entity*> m_deletedRecords;
 };
 
 #endif

@@ -15,6 +15,7 @@ public:
 
 private:
     int m_id = 0;
+    bool m_json = false;
 };
 
 #endif

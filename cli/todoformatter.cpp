@@ -58,7 +58,7 @@ const char* unitOf(Orvel::Repeats repeats)
 QString TodoFormatter::listLine(const Orvel::Todo* todo)
 {
     const QStringList columns = {idText(todo), QLatin1String(todo->is_done ? doneMark : openMark),
-                                 todo->readableDate(), text(todo)};
+                                 todo->readableDate(), escaped(text(todo))};
     return columns.join(QLatin1Char('\t'));
 }
 
@@ -131,6 +131,31 @@ QString TodoFormatter::idText(const Orvel::Todo* todo)
     if (todo->id != INT_MIN)
         return QString::number(todo->id);
     return QStringLiteral("R") + QString::number(todo->recurrence ? todo->recurrence->id : 0);
+}
+
+QString TodoFormatter::escaped(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar character : text) {
+        switch (character.unicode()) {
+        case '\\':
+            result += QLatin1String("\\\\");
+            break;
+        case '\t':
+            result += QLatin1String("\\t");
+            break;
+        case '\n':
+            result += QLatin1String("\\n");
+            break;
+        case '\r':
+            result += QLatin1String("\\r");
+            break;
+        default:
+            result += character;
+        }
+    }
+    return result;
 }
 
 QString TodoFormatter::entry(const QString& key, const QString& value)

@@ -14,7 +14,8 @@ class Todo;
 class TodoFormatter
 {
 public:
-    // Id, done mark, readable date and text, separated by tabs. An occurrence of a repeating
+    // Id, done mark, readable date and text, separated by tabs; a backslash, tab, line feed or
+    // carriage return in the text is written as \\, \t, \n or \r. An occurrence of a repeating
     // todo, which has no row, shows "R" and the id of its rule instead of an id.
     static QString listLine(const Orvel::Todo* todo);
     // The note, or the expanded format string when the todo has one.
@@ -27,6 +28,8 @@ public:
 
 private:
     static QString idText(const Orvel::Todo* todo);
+    // The text on one line that tabs cannot split into columns.
+    static QString escaped(const QString& text);
     static QString entry(const QString& key, const QString& value);
     static QString wallClock(const QDateTime& dateTime);
     static QString inZoneOf(const Orvel::Todo* todo, const QDateTime& utc);
