@@ -4,6 +4,7 @@
 #include "inputreader.h"
 #include "session.h"
 #include "todoformatter.h"
+#include "todozone.h"
 
 #include <QCommandLineParser>
 #include <QSet>
@@ -58,8 +59,8 @@ bool InstanceCommand::readArguments(const QCommandLineParser& parser, QString* e
     DateInput until;
     if (!InputReader::readDate(parser.value(QLatin1String(untilOption)), &until, error))
         return false;
-    m_until = until.dateTime(endOfDay);
-    return true;
+    // Read on the device's clock; a time it skips is refused rather than guessed.
+    return TodoZone().toUtc(until, endOfDay, &m_until, error);
 }
 
 int InstanceCommand::run(Session& session)
