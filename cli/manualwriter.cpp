@@ -59,7 +59,7 @@ _orvel()
 complete -F _orvel orvel
 )";
 
-QString lastWords(const QStringList& names)
+QString joinedWords(const QStringList& names)
 {
     return names.join(QLatin1Char(' '));
 }
@@ -107,7 +107,7 @@ QString ManualWriter::bashCompletion() const
                      valueOptionNames(own, false).replace(QLatin1Char('|'), QLatin1Char(' ')));
     }
     QString script = QLatin1String(completionScript);
-    return script.replace(QLatin1String("%1"), lastWords(names))
+    return script.replace(QLatin1String("%1"), joinedWords(names))
         .replace(QLatin1String("%2"), allNames(m_globalOptions))
         .replace(QLatin1String("%3"), valueOptionNames(m_globalOptions, false))
         .replace(QLatin1String("%4"), valueOptionNames(all, true))

@@ -3,6 +3,7 @@
 #include "databaselock.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -14,6 +15,7 @@
 #include <orvel/field.h>
 #include <orvel/pool.h>
 #include <orvel/todo.h>
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -64,7 +66,12 @@ bool Session::open(QString* error)
     // names the file.
     if (QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
         m_lock.reset(new DatabaseLock(path));
-        if (!m_lock->acquire(m_lockTimeout, error) || !databaseIsReadable(path, error))
+        // A database this user cannot write is only read; its lock is not needed, and often
+        // cannot be made beside it.
+        const QFileInfo file(path);
+        const bool readOnly = file.exists() && !file.isWritable();
+        if ((!m_lock->acquire(m_lockTimeout, error) && !readOnly) ||
+            !databaseIsReadable(path, error))
             return false;
     }
     if (m_databasePath.isEmpty())
@@ -133,7 +140,9 @@ bool Session::makeDefaultDirectory(QString* error) const
     // The library's default connector ends the process without naming the path when the
     // directory cannot be made; say which directory it is while there is still time.
     const QString directory = QFileInfo(defaultDatabasePath()).absolutePath();
-    if (QDir().mkpath(directory))
+    // Made private to its owner, as the library makes it.
+    if (QFileInfo(directory).isDir() ||
+        ::mkdir(QFile::encodeName(directory).constData(), S_IRWXU) == 0)
         return true;
     *error = QStringLiteral("cannot create the directory %1 for the database: the home "
                             "directory %2 is not writable")

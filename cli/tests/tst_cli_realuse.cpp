@@ -267,6 +267,32 @@ private Q_SLOTS:
                  2);
     }
 
+    void editChecksEverythingFirst()
+    {
+        OrvelRun orvel;
+        CHECK_EXIT(orvel.run({s("add"), s("x"), s("--start"), s("2015-02-01 09:00"), s("--alarm"),
+                              s("2015-02-01 08:00")}),
+                   0);
+        const QString before = query(orvel, ".dump");
+        CHECK_EXIT(
+            orvel.run({s("edit"), s("1"), s("--field"), s("A=b"), s("--remove-alarm"), s("99")}),
+            1);
+        CHECK_EXIT(orvel.run({s("edit"), s("1"), s("--remove-field"), s("A")}), 1);
+        QCOMPARE(query(orvel, ".dump"), before);
+        // Only the zone changes: the wall-clock start stays 09:00.
+        CHECK_EXIT(orvel.run({s("edit"), s("1"), s("--tz"), s("+05:00")}), 0);
+        QCOMPARE(query(orvel, "SELECT start_date, end_date, time_zone FROM TODO_PROJECT"),
+                 s("2015-02-01 04:00:00.000|2015-02-01 04:00:00.000|+05:00"));
+        for (const char* note : {"a milk", "b other", "c Milk", "d MILK"})
+            CHECK_EXIT(orvel.run({s("add"), s(note)}), 0);
+        const QStringList page = orvel
+                                     .run({s("list"), s("--search"), s("milk"), s("--sort"),
+                                           s("alpha"), s("--batch"), s("2"), s("--page"), s("2")})
+                                     .outLines();
+        QCOMPARE(page.size(), 1);
+        QVERIFY2(page.at(0).endsWith(s("d MILK")), qPrintable(page.join(QLatin1Char('\n'))));
+    }
+
     void completionAndManPageFollowTheHelp()
     {
         QProcess bash;
