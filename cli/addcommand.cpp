@@ -155,8 +155,8 @@ bool AddCommand::readSpan(const QCommandLineParser& parser, QString* error)
 
 bool AddCommand::convertDates(QString* error)
 {
-    // The todo keeps one offset, the zone's at its start; its end is then read at that offset,
-    // so that show prints it as it was typed.
+    // The todo keeps one offset, the zone's at its start; every date typed for it is then read
+    // at that offset, so that show prints each one as it was typed.
     if (m_hasSpan) {
         if (!m_zone.toUtc(m_startInput, startOfDay, &m_start, error))
             return false;
@@ -168,7 +168,7 @@ bool AddCommand::convertDates(QString* error)
         return false;
     for (const DateInput& input : std::as_const(m_alarmInputs)) {
         QDateTime time;
-        if (!m_zone.alarmToUtc(input, &time, error))
+        if (!m_zone.toUtcAtOffset(input, startOfDay, m_offset, &time, error))
             return false;
         m_alarms.append(time);
     }

@@ -274,7 +274,7 @@ bool ChangeCommand::resolveDates(const Orvel::Todo* todo, QString* offset, QDate
     }
     for (const DateInput& input : m_alarms) {
         QDateTime time;
-        if (!m_zone.alarmToUtc(input, &time, error))
+        if (!m_zone.toUtcAtOffset(input, startOfDay, *offset, &time, error))
             return false;
         alarms->append(time);
     }

@@ -4,7 +4,6 @@
 
 #include <QRegularExpression>
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -127,13 +126,6 @@ bool TodoZone::toUtcAtOffset(const DateInput& input, const QTime& fallbackTime,
     QDateTime unused;
     return toUtc(input, fallbackTime, &unused, error) &&
            fixedOffset(offset).toUtc(input, fallbackTime, utc, error);
-}
-
-bool TodoZone::alarmToUtc(const DateInput& input, QDateTime* utc, QString* error) const
-{
-    const QTime midnight(0, 0);
-    QDateTime unused;
-    return toUtc(input, midnight, &unused, error) && TodoZone().toUtc(input, midnight, utc, error);
 }
 
 QString TodoZone::offsetAt(const QDateTime& utc) const

@@ -34,11 +34,6 @@ public:
     // wall-clock time exists in this zone (the one the user lives in).
     bool toUtcAtOffset(const DateInput& input, const QTime& fallbackTime, const QString& offset,
                        QDateTime* utc, QString* error) const;
-    // The instant to store for an alarm typed for a todo: checked in this zone, then read on
-    // the device's clock. When the library loads an alarm and links it to its todo, it moves the
-    // time from the device's offset to the todo's; stored this way, the alarm then rings and
-    // shows at the wall-clock time typed, whatever the todo's zone.
-    bool alarmToUtc(const DateInput& input, QDateTime* utc, QString* error) const;
     // The offset of the zone at a UTC instant, as "+HH:MM".
     QString offsetAt(const QDateTime& utc) const;
     // The zone as the user would name it.

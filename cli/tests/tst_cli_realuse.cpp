@@ -225,12 +225,11 @@ private Q_SLOTS:
         CHECK_EXIT(
             orvel.run({s("add"), s("--note-file"), orvel.writeFile(s("note"), longNote + '\n')}),
             0);
-        CHECK_EXIT(
-            orvel.run({s("add"), s("Call Bob"), s("--start"), s("2015-02-01 10:00"), s("--end"),
-                       s("2015-02-01 11:00"), s("--tz"), s("+05:30"), s("--field"), s("Room=B12"),
-                       s("--field"), s("Shop=MILK bar"), s("--alarm"), s("2015-02-01 09:30"),
-                       s("--alarm"), s("2015-02-01 09:45")}),
-            0);
+        CHECK_EXIT(orvel.run({s("add"), s("Call Bob"), s("--start"), s("2015-02-01 10:00"),
+                              s("--end"), s("2015-02-01 11:00"), s("--field"), s("Room=B12"),
+                              s("--field"), s("Shop=MILK bar"), s("--alarm"), s("2015-02-01 09:30"),
+                              s("--alarm"), s("2015-02-01 09:45")}),
+                   0);
         CHECK_EXIT(orvel.run({s("attach"), s("2"), orvel.writeFile(s("a.txt"), "12345")}), 0);
         QCOMPARE(query(orvel, "SELECT length(note) FROM TODO_PROJECT WHERE todo_id=1"),
                  s("204800"));
