@@ -1,9 +1,13 @@
 #include "databaselock.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 namespace {
 
 const char lockSuffix[] = ".lock";
 const int millisecondsPerSecond = 1000;
+const unsigned long pollMilliseconds = 20;
 
 QString quoted(const QString& text)
 {
@@ -24,8 +28,21 @@ DatabaseLock::~DatabaseLock() = default;
 
 bool DatabaseLock::acquire(int timeoutSeconds, QString* error)
 {
-    if (m_file.tryLock(timeoutSeconds * millisecondsPerSecond))
-        return true;
+    // QLockFile's own wait doubles its pauses up to seconds; a command holds the lock for
+    // milliseconds, so short regular polls keep many waiting commands moving.
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_file.tryLock(0)) {
+        if (m_file.error() != QLockFile::LockFailedError ||
+            waited.elapsed() >= qint64(timeoutSeconds) * millisecondsPerSecond)
+            return describeFailure(timeoutSeconds, error);
+        QThread::msleep(pollMilliseconds);
+    }
+    return true;
+}
+
+bool DatabaseLock::describeFailure(int timeoutSeconds, QString* error) const
+{
     switch (m_file.error()) {
     case QLockFile::LockFailedError:
         *error = QStringLiteral("the database %1 is still in use by %2 after %3 s; try again or "

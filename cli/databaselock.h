@@ -22,6 +22,8 @@ public:
     static QString lockPathOf(const QString& databasePath);
 
 private:
+    // Leaves the message for the reason the lock was not obtained; always false.
+    bool describeFailure(int timeoutSeconds, QString* error) const;
     QString holderDescription() const;
 
     QString m_databasePath;
