@@ -110,8 +110,7 @@ int Application::writeGeneratedFile(const QCommandLineParser& parser) const
         QCommandLineParser commandParser;
         defineGlobalOptions(commandParser);
         command->defineOptions(commandParser);
-        commands.append(
-            {command->name(), command->summary(), commandHelp(*command, commandParser)});
+        commands.append({command->name(), commandHelp(*command, commandParser)});
     }
     const ManualWriter writer(mainHelp(parser), commands);
     const QString path = parser.value(QLatin1String(manPage ? manPageOption : completionOption));
@@ -198,10 +197,15 @@ QString Application::negativeIdError(const Command& command, const QStringList& 
     static const QRegularExpression negativeNumber(QStringLiteral("^-[0-9]+$"));
     if (!command.syntax().contains(QLatin1String("ID")))
         return QString();
-    for (const QString& argument : arguments) {
-        if (negativeNumber.match(argument).hasMatch())
-            return QStringLiteral("invalid id '%1': ids are numbers of 0 or more such as 12")
-                .arg(argument);
+    // The id is the first argument that is not a long option; the first entry is the command.
+    for (int index = 1; index < arguments.size(); ++index) {
+        const QString& argument = arguments.at(index);
+        if (argument.startsWith(QLatin1String("--")))
+            continue;
+        if (!negativeNumber.match(argument).hasMatch())
+            break;
+        return QStringLiteral("invalid id '%1': ids are numbers of 0 or more such as 12")
+            .arg(argument);
     }
     return QString();
 }

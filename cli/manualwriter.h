@@ -14,7 +14,6 @@ public:
     struct CommandHelp
     {
         QString name;
-        QString summary;
         QString helpText;
     };
 
