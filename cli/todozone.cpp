@@ -95,7 +95,7 @@ bool TodoZone::toUtc(const DateInput& input, const QTime& fallbackTime, QDateTim
                      QString* error) const
 {
     // The typed digits labelled UTC: no zone rule of the device can make this value invalid,
-    // which is what turned a skipped local time into a null date before.
+    // as a local time that the device's clock skips would be.
     const QDateTime digits(input.date, input.hasTime ? input.time : fallbackTime, Qt::UTC);
     if (m_kind == Fixed) {
         *utc = digits.addSecs(-m_fixedOffset);
