@@ -2,13 +2,9 @@
 
 #include <QSqlDatabase>
 #include <QStringList>
-#include <orvel/alarm.h>
-#include <orvel/binary.h>
 #include <orvel/databaseconnector.h>
-#include <orvel/field.h>
+#include <orvel/entity.h>
 #include <orvel/pool.h>
-#include <orvel/todo.h>
-#include <utility>
 
 namespace {
 
@@ -30,7 +26,6 @@ Session::~Session()
 {
     if (!m_pool)
         return;
-    freeDeletedTodos();
     // Writes whatever is still outstanding and closes the database.
     delete m_pool;
 }
@@ -69,11 +64,6 @@ bool Session::save(QString* error)
     return false;
 }
 
-void Session::adoptDeletedTodo(Orvel::Todo* todo)
-{
-    m_deletedTodos.append(todo);
-}
-
 bool Session::databaseIsUsable(QString* error) const
 {
     // The constructor for a given file only logs its failures, so look at what it left.
@@ -91,27 +81,4 @@ bool Session::databaseIsUsable(QString* error) const
         return false;
     }
     return true;
-}
-
-void Session::freeDeletedTodos()
-{
-    for (Orvel::Todo* todo : std::as_const(m_deletedTodos)) {
-        // Destroying a todo first undeletes it and its children: none of that may reach the
-        // pool, which would list them again and later write records that no longer exist.
-        for (Orvel::Alarm* alarm : std::as_const(*todo->deletedAlarms))
-            forgetRecord(alarm);
-        for (Orvel::Binary* binary : std::as_const(*todo->deletedBinaries))
-            forgetRecord(binary);
-        for (Orvel::Field* field : std::as_const(*todo->deletedFields))
-            forgetRecord(field);
-        forgetRecord(todo);
-        delete todo;
-    }
-    m_deletedTodos.clear();
-}
-
-void Session::forgetRecord(Orvel::Entity* record)
-{
-    m_pool->unsynchronizedEntities->removeAll(record);
-    QObject::disconnect(record, nullptr, m_pool, nullptr);
 }

@@ -1,13 +1,10 @@
 #ifndef ORVEL_CLI_SESSION_H
 #define ORVEL_CLI_SESSION_H
 
-#include <QList>
 #include <QString>
 
 namespace Orvel {
-class Entity;
 class Pool;
-class Todo;
 } // namespace Orvel
 
 // One use of the database: opens the pool on the default database or on a given file, loads it,
@@ -26,18 +23,12 @@ public:
     Orvel::Pool* pool() const;
     // Writes every outstanding change; false with a message when some record was not saved.
     bool save(QString* error);
-    // Hands over a todo deleted through the pool, which no longer owns it, to be freed at the
-    // end together with the alarms, attachments and fields it detached.
-    void adoptDeletedTodo(Orvel::Todo* todo);
 
 private:
     bool databaseIsUsable(QString* error) const;
-    void freeDeletedTodos();
-    void forgetRecord(Orvel::Entity* record);
 
     QString m_databasePath;
     Orvel::Pool* m_pool;
-    QList<Orvel::Todo*> m_deletedTodos;
 };
 
 #endif
