@@ -313,14 +313,14 @@ void ChangeCommand::remove(Session& session, const Removals& removals)
     Orvel::Pool* pool = session.pool();
     for (Orvel::Field* field : removals.fields) {
         pool->deleteField(field);
-        session.adoptDeletedRecord(field);
+        pool->disposeDeleted(field);
     }
     for (Orvel::Alarm* alarm : removals.alarms) {
         pool->deleteAlarm(alarm);
-        session.adoptDeletedRecord(alarm);
+        pool->disposeDeleted(alarm);
     }
     for (Orvel::Binary* binary : removals.binaries) {
         pool->deleteBinary(binary);
-        session.adoptDeletedRecord(binary);
+        pool->disposeDeleted(binary);
     }
 }

@@ -115,7 +115,8 @@ void EditCommand::apply(Session& session, Orvel::Todo* todo) const
         return;
     case Delete:
         session.pool()->deleteTodo(todo);
-        session.adoptDeletedTodo(todo);
+        // The pool no longer owns it: it frees it once its deletion is written.
+        session.pool()->disposeDeleted(todo);
         return;
     }
 }

@@ -9,14 +9,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-#include <orvel/alarm.h>
-#include <orvel/binary.h>
 #include <orvel/databaseconnector.h>
-#include <orvel/field.h>
+#include <orvel/entity.h>
 #include <orvel/pool.h>
-#include <orvel/todo.h>
 #include <sys/stat.h>
-#include <utility>
 
 namespace {
 
@@ -47,7 +43,6 @@ Session::~Session()
 {
     if (!m_pool)
         return;
-    freeDeletedTodos();
     // Writes whatever is still outstanding and closes the database.
     delete m_pool;
 }
@@ -104,16 +99,6 @@ bool Session::save(QString* error)
         }
     }
     return false;
-}
-
-void Session::adoptDeletedTodo(Orvel::Todo* todo)
-{
-    m_deletedTodos.append(todo);
-}
-
-void Session::adoptDeletedRecord(Orvel::Entity* record)
-{
-    m_deletedRecords.append(record);
 }
 
 bool Session::databaseIsUsable(QString* error) const
@@ -180,32 +165,4 @@ QString Session::defaultDatabasePath()
 {
     return QDir::homePath() + QLatin1Char('/') + QLatin1String(defaultDirectory) +
            QLatin1Char('/') + QLatin1String(defaultFileName);
-}
-
-void Session::freeDeletedTodos()
-{
-    for (Orvel::Entity* record : std::as_const(m_deletedRecords)) {
-        forgetRecord(record);
-        delete record;
-    }
-    m_deletedRecords.clear();
-    for (Orvel::Todo* todo : std::as_const(m_deletedTodos)) {
-        // Destroying a todo first undeletes it and its children: none of that may reach the
-        // pool, which would list them again and later write records that no longer exist.
-        for (Orvel::Alarm* alarm : std::as_const(*todo->deletedAlarms))
-            forgetRecord(alarm);
-        for (Orvel::Binary* binary : std::as_const(*todo->deletedBinaries))
-            forgetRecord(binary);
-        for (Orvel::Field* field : std::as_const(*todo->deletedFields))
-            forgetRecord(field);
-        forgetRecord(todo);
-        delete todo;
-    }
-    m_deletedTodos.clear();
-}
-
-void Session::forgetRecord(Orvel::Entity* record)
-{
-    m_pool->unsynchronizedEntities->removeAll(record);
-    QObject::disconnect(record, nullptr, m_pool, nullptr);
 }

@@ -1,16 +1,13 @@
 #ifndef ORVEL_CLI_SESSION_H
 #define ORVEL_CLI_SESSION_H
 
-#include <QList>
 #include <QString>
 #include <memory>
 
 class DatabaseLock;
 
 namespace Orvel {
-class Entity;
 class Pool;
-class Todo;
 } // namespace Orvel
 
 // One use of the database: opens the pool on the default database or on a given file, loads it,
@@ -32,11 +29,6 @@ public:
     Orvel::Pool* pool() const;
     // Writes every outstanding change; false with a message when some record was not saved.
     bool save(QString* error);
-    // Hands over a todo deleted through the pool, which no longer owns it, to be freed at the
-    // end together with the alarms, attachments and fields it detached.
-    void adoptDeletedTodo(Orvel::Todo* todo);
-    // The same for an alarm, attachment or field value deleted through the pool.
-    void adoptDeletedRecord(Orvel::Entity* record);
 
 private:
     bool databaseIsUsable(QString* error) const;
@@ -45,16 +37,12 @@ private:
     // database at all is reported with SQLite's own words before the library touches it.
     static bool databaseIsReadable(const QString& path, QString* error);
     static QString defaultDatabasePath();
-    void freeDeletedTodos();
-    void forgetRecord(Orvel::Entity* record);
 
     QString m_databasePath;
     int m_lockTimeout;
     // Declared before the pool's pointer: released only after the pool wrote and closed.
     std::unique_ptr<DatabaseLock> m_lock;
     Orvel::Pool* m_pool;
-    QList<Orvel::Todo*> m_deletedTodos;
-    QList<Orvel::Entity*> m_deletedRecords;
 };
 
 #endif

@@ -16,3 +16,7 @@ if(ORVEL_SANITIZE)
                                                             -fno-omit-frame-pointer)
     target_link_options(orvel_compiler_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(ORVEL_BUILD_FUZZ)
+    # Coverage feedback for libFuzzer in every object; only the fuzz targets link the fuzzer.
+    target_compile_options(orvel_compiler_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()

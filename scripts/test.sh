@@ -2,7 +2,9 @@
 # Installs the dependencies, then builds and runs the whole test suite in three configurations:
 #   qt6       Qt 6
 #   qt5       Qt 5.15
-#   sanitize  Qt 6 with AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer
+#   sanitize  Qt 6 with AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer; then
+#             every libFuzzer target of fuzz/ runs for ORVEL_FUZZ_SECONDS (default 20) seconds
+#             (scripts/fuzz.sh, clang, build/fuzz)
 # Warnings are errors in all of them. Build folders: build/ci-<configuration>.
 #
 # Usage: ./scripts/test.sh [qt6|qt5|sanitize]...   (no argument: all three)
@@ -54,6 +56,10 @@ run_configuration() {
     cmake --build "$build" -j2 || return 1
     echo "=== $configuration: test"
     (cd "$build" && ctest --output-on-failure -j2) || return 1
+    if [ "$configuration" = sanitize ]; then
+        echo "=== $configuration: fuzz"
+        "$root/scripts/fuzz.sh" "${ORVEL_FUZZ_SECONDS:-20}" || return 1
+    fi
 }
 
 declare -A outcome

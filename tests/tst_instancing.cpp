@@ -112,25 +112,6 @@ QList<QDateTime> startsOf(const QList<Todo*>& todos)
     return starts;
 }
 
-// A deleted todo has left the pool, which no longer frees it: the test frees it with its
-// detached children like a front end would, after detaching them from the pool so that their
-// destructors report nothing back.
-void releaseDeletedTodo(Pool* pool, Todo* todo)
-{
-    QList<Entity*> records{todo};
-    for (Alarm* alarm : *todo->deletedAlarms)
-        records.append(alarm);
-    for (Binary* binary : *todo->deletedBinaries)
-        records.append(binary);
-    for (Field* field : *todo->deletedFields)
-        records.append(field);
-    for (Entity* record : records) {
-        QObject::disconnect(record, nullptr, pool, nullptr);
-        pool->unsynchronizedEntities->removeAll(record);
-    }
-    delete todo;
-}
-
 QString monthlyOnDays(std::initializer_list<int> days)
 {
     QString pattern(29, QLatin1Char('0'));
@@ -408,7 +389,8 @@ void TestInstancing::updateSampleWithTodoReplacesTheSample()
 
     pool.synchronizeToDatabase();
     QVERIFY(pool.unsynchronizedEntities->isEmpty());
-    releaseDeletedTodo(&pool, rule.sample);
+    // The old sample has left the pool, which frees it only when handed back.
+    QVERIFY(pool.disposeDeleted(rule.sample));
 }
 
 void TestInstancing::updateTodoAlarmTakesPlainValues_data()
@@ -439,10 +421,12 @@ void TestInstancing::updateTodoAlarmTakesPlainValues()
     alarm->setIsActive(!isActive);
     pool.synchronizeToDatabase();
 
-    // 1421236800 seconds after the epoch is Wednesday 2015-01-14 12:00:00 UTC.
+    // 1421236800 seconds after the epoch is Wednesday 2015-01-14 12:00:00 UTC, 13:00 on the
+    // device's clock in Berlin. That device reading is taken as the wall-clock time in the todo's
+    // zone (+05:45), so the alarm rings at 07:15 UTC, not at 12:00.
     pool.updateTodoAlarm(todo->id, alarm->id, done, active, 1421236800u);
-    QCOMPARE(alarm->alarmTime(UTC), utc(2015, 1, 14, 12, 0));
-    QCOMPARE(alarm->alarmTime(Stored), wallClock(2015, 1, 14, 17, 45));
+    QCOMPARE(alarm->alarmTime(UTC), utc(2015, 1, 14, 7, 15));
+    QCOMPARE(alarm->alarmTime(Stored), wallClock(2015, 1, 14, 13, 0));
     QCOMPARE(alarm->is_active, isActive);
     QCOMPARE(todo->is_done, isDone);
     QCOMPARE(pool.unsynchronizedEntities->count(alarm), 1);
@@ -450,6 +434,9 @@ void TestInstancing::updateTodoAlarmTakesPlainValues()
     // Nothing is saved yet.
     QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("SELECT is_done FROM TODO_PROJECT;")),
              isDone ? QStringLiteral("0") : QStringLiteral("1"));
+    pool.synchronizeToDatabase();
+    QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("SELECT alarm_time FROM ALARM;")),
+             QStringLiteral("2015-01-14 07:15:00.000"));
 }
 
 QTEST_GUILESS_MAIN(TestInstancing)

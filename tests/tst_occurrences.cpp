@@ -232,6 +232,15 @@ void TestOccurrences::nextOccurance_data()
     row("weekly without a chosen day", weekly, 1, QStringLiteral("0000000"), "2015-01-14", nullptr);
     row("unknown kind", 7, 1, none, "2015-01-14", nullptr);
     row("daily from an invalid date", daily, 1, none, nullptr, nullptr);
+
+    // Occurrences lie within the years 1 to 9999 (3652058 days apart, by Python's calendar);
+    // steps that would leave them, however large the interval, give none.
+    row("daily up to the last day of year 9999", daily, 3652058, none, "0001-01-01", "9999-12-31");
+    row("daily past year 9999", daily, 1, none, "9999-12-31", nullptr);
+    row("weekly every 406674835 over a Monday", weekly, 406674835, weekdays({1}), "2015-01-14",
+        nullptr);
+    row("by day every INT_MAX months", monthly, INT_MAX, daysOfMonth({1}), "2015-01-15", nullptr);
+    row("yearly every INT_MAX years", yearly, INT_MAX, none, "2015-01-14", nullptr);
 }
 
 void TestOccurrences::nextOccurance()

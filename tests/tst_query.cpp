@@ -107,6 +107,7 @@ private Q_SLOTS:
     void alphabeticalKeyIsExpandedFormatString();
     void batching_data();
     void batching();
+    void batchBeyondIntIsEmpty();
 };
 
 // Without settings a query takes every todo, newest first; the signal comes when the result and
@@ -498,6 +499,20 @@ void TestQuery::batching()
 
     QCOMPARE(query.batchCount, expectedBatchCount);
     QCOMPARE(idsOf(query.batch(index)), expected);
+}
+
+void TestQuery::batchBeyondIntIsEmpty()
+{
+    TodoList list(3);
+    Query query(&list.todos);
+    query.sortOrder = -1;
+    query.batchSize = INT_MAX;
+    query.execute();
+    // A batch count set by hand names batches that start past INT_MAX.
+    query.batchCount = 4;
+
+    QCOMPARE(idsOf(query.batch(0)), (QList<int>{1, 2, 3}));
+    QCOMPARE(idsOf(query.batch(3)), QList<int>{});
 }
 
 QTEST_GUILESS_MAIN(TestQuery)

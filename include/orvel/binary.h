@@ -55,6 +55,9 @@ Q_SIGNALS:
     void loadBinaryDataFinished();
 
 private:
+    //! Pool::disposeDeleted() checks through the remembered links whether a parent still exists.
+    friend class Pool;
+
     void leaveParentLists();
 
     RememberedRecords* m_remembered = nullptr;

@@ -47,6 +47,9 @@ public:
     Todo* detachedTodo;
 
 private:
+    //! Pool::disposeDeleted() checks through the remembered links whether a parent still exists.
+    friend class Pool;
+
     void leaveParentLists();
 
     RememberedRecords* m_remembered = nullptr;

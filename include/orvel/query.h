@@ -50,6 +50,8 @@ public:
     /// Appends one transient todo per occurrence within the active interval.
     bool computeRecurringTodos();
     /// The first occurrence of the rule after from, with from's time of day; invalid when none.
+    /// Occurrences lie within the years 1 to 9999: a date outside them, or an interval too long
+    /// to land inside them, gives none.
     QDateTime nextOccurance(Recurrence* recurrence, const QDateTime& from);
     void makeTodoFromSample(Todo* sample, Todo* parent, Recurrence* recurrence, int days);
 

@@ -187,7 +187,8 @@ void Pool::updateSampleWithTodo(Todo* sample, Todo* todo)
 
 void Pool::updateTodoAlarm(int todoId, int alarmId, int done, int active, unsigned int alarmTime)
 {
-    alarmById(alarmId)->setAlarmTime(QDateTime::fromSecsSinceEpoch(alarmTime, Qt::UTC));
+    // A device-local value, read by setAlarmTime() as a wall-clock reading in the todo's zone.
+    alarmById(alarmId)->setAlarmTime(QDateTime::fromSecsSinceEpoch(alarmTime));
 
     Alarm* alarm = alarmById(alarmId);
     alarm->is_active = active == 1;

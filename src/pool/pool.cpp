@@ -1,3 +1,4 @@
+#include "pool/disposalqueue_p.h"
 #include "pool/recordlists_p.h"
 
 #include <orvel/alarm.h>
@@ -41,6 +42,10 @@ Pool::Pool(const QString& databasePath, const QString& connectionName)
 Pool::~Pool()
 {
     synchronizeToDatabase();
+    // Records handed over for disposal whose rows could not be written go now, before the
+    // records they might still be linked to.
+    freeAllDisposals();
+    delete m_disposals;
 
     // The deletion marks that the records' destructors set from here on are never written:
     // the database keeps what the synchronisation above wrote.

@@ -119,6 +119,9 @@ void Pool::synchronizeFromDatabase()
     DatabaseQuery loader(connector);
     beginTransaction(connector);
 
+    // The records handed over for disposal may still be linked to the ones below: they go
+    // first, while everything they might touch still exists.
+    freeAllDisposals();
     // Unsaved changes of the records held so far are dropped with them.
     RecordLists::deleteFromFront(alarms, frontEmptiedList);
     RecordLists::deleteFromFront(binaries, frontEmptiedList);
@@ -146,6 +149,7 @@ void Pool::synchronizeFromDatabase()
 void Pool::synchronizeToDatabase()
 {
     beginTransaction(connector);
+    dropNeverStoredDisposals();
 
     QList<Todo*> withRecurrence;
     // Passes go on while they make progress: a child whose parent had no row yet is saved in
@@ -164,6 +168,7 @@ void Pool::synchronizeToDatabase()
     if (!unsynchronizedEntities->isEmpty())
         oError() << synchronizationFailed << unsynchronizedEntities->size()
                  << entitiesRemainedUnsynchronized;
+    freeWrittenDisposals();
 }
 
 } // namespace Orvel

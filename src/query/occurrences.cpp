@@ -24,6 +24,41 @@ QDateTime noOccurrence()
     return QDateTime(QDate(0, 0, 0), QTime(0, 0, 0, 0), Qt::LocalTime);
 }
 
+// Occurrences are computed within the years 1 to 9999, the dates the database layout holds.
+// Rule fields and dates come from the database or the front end unchecked: bounding the dates
+// bounds every walk (at most one step per day of those years), and bounding the interval keeps
+// every step far inside the ranges of QDate's arithmetic, which overflows for intervals near
+// INT_MAX. A rule whose next occurrence would leave these years has none.
+const QDate firstWalkDate(1, 1, 1);
+const QDate lastWalkDate(9999, 12, 31);
+const qint64 walkDays = 3652058; // firstWalkDate.daysTo(lastWalkDate)
+const qint64 walkMonths = 9999 * 12;
+const qint64 walkYears = 9999;
+
+bool isWithinWalk(const QDateTime& dateTime)
+{
+    return dateTime.isValid() && firstWalkDate <= dateTime.date() &&
+           dateTime.date() <= lastWalkDate;
+}
+
+// The longest interval of each kind whose step can still land within the walk's years.
+qint64 longestInterval(Repeats repeats)
+{
+    switch (repeats) {
+    case Daily:
+        return walkDays;
+    case Weekly:
+        return walkDays / 7;
+    case Monthly:
+        return walkMonths;
+    case Yearly:
+        return walkYears;
+    case NoRepeat:
+        break;
+    }
+    return 0;
+}
+
 int every(const Recurrence* rule)
 {
     return rule->repeats_every > 0 ? rule->repeats_every : 1;
@@ -65,7 +100,7 @@ QDateTime nextWeekly(const Recurrence* rule, const QDateTime& from)
             break;
     }
     if (crossedMonday && rule->repeats_every > 0)
-        return next.addDays(7 * (rule->repeats_every - 1));
+        return next.addDays(qint64(7) * (rule->repeats_every - 1));
     return next;
 }
 
@@ -190,12 +225,8 @@ const QDateTime& laterOf(const QDateTime& a, const QDateTime& b)
     return a < b ? b : a;
 }
 
-} // namespace
-
-QDateTime Query::nextOccurance(Recurrence* recurrence, const QDateTime& from)
+QDateTime nextByRule(const Recurrence* recurrence, const QDateTime& from)
 {
-    if (!recurrence->checkRepeats() || !from.isValid())
-        return noOccurrence();
     switch (recurrence->repeats) {
     case NoRepeat:
         return noOccurrence();
@@ -212,6 +243,18 @@ QDateTime Query::nextOccurance(Recurrence* recurrence, const QDateTime& from)
     }
     oError() << invalidRuleMessage;
     return noOccurrence();
+}
+
+} // namespace
+
+QDateTime Query::nextOccurance(Recurrence* recurrence, const QDateTime& from)
+{
+    if (!recurrence->checkRepeats() || !from.isValid())
+        return noOccurrence();
+    if (!isWithinWalk(from) || recurrence->repeats_every > longestInterval(recurrence->repeats))
+        return noOccurrence();
+    const QDateTime next = nextByRule(recurrence, from);
+    return isWithinWalk(next) ? next : noOccurrence();
 }
 
 bool Query::computeRecurringTodos()

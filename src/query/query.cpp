@@ -205,7 +205,10 @@ QList<Todo*> Query::batch(int index) const
         return QList<Todo*>();
     if (batchSize == 0)
         return *result;
-    return result->mid(batchSize * index, batchSize);
+    // batchCount is public and may be set by hand, so the product can leave int. Any position
+    // beyond int lies beyond every list too, where mid() answers the same as at the bound.
+    const qint64 position = qBound(qint64(INT_MIN), qint64(batchSize) * index, qint64(INT_MAX));
+    return result->mid(static_cast<int>(position), batchSize);
 }
 
 // The front end may have put occurrences into todos; they must leave it before they are
