@@ -26,6 +26,11 @@ public:
     StatementBinder(QSqlQuery* query, const char* statement,
                     Navigation navigation = Navigation::Any);
 
+    // A write (insert, update, delete) that runs on the query object the statement cache keeps
+    // for it beside shared, rather than on shared itself; on shared only when the statement
+    // cannot be prepared. The outcome is read back through StatementCache::lastRun(shared).
+    static StatementBinder forWrite(QSqlQuery* shared, const char* statement);
+
     void bind(const QString& placeholder, const QVariant& value);
     // Text is never bound as SQL NULL: a NULL column would never compare equal to the same
     // value bound again (selectSimilarTodoIds relies on that).
@@ -35,6 +40,10 @@ public:
 
     // Runs the statement. When preparing failed it is not run, so that the query keeps the
     // driver's own error ("no such table: ...") instead of a generic parameter mismatch.
+    // A kept statement that fails is dropped and run once more, freshly prepared on the shared
+    // object: a failed statement changes nothing, and the error then reads exactly as it does
+    // for a statement prepared for this one use (a table dropped since it was kept fails at
+    // preparation, not at execution).
     void exec();
 
     // The placeholders bound to the statement last prepared on query through a binder, sorted
@@ -42,6 +51,12 @@ public:
     static QStringList boundPlaceholders(const QSqlQuery& query);
 
 private:
+    StatementBinder(QSqlQuery* shared, QSqlQuery* kept, const char* statement);
+    void startBinding();
+    void rerunOnShared();
+
+    QSqlQuery* m_shared;
+    const char* m_statement;
     QSqlQuery* m_query;
     bool m_prepared;
 };
