@@ -1,3 +1,6 @@
+#include "datefilter.h"
+#include "sortkeycache.h"
+
 #include <QSet>
 #include <algorithm>
 #include <climits>
@@ -15,30 +18,6 @@ namespace Orvel {
 namespace {
 
 const char queryObjectName[] = "query";
-
-bool isRangeSet(const QDateTime& from, const QDateTime& to)
-{
-    return from.isValid() && to.isValid();
-}
-
-// Inclusive on both bounds: a span that only touches the interval overlaps it.
-bool spanOverlaps(const QDateTime& from, const QDateTime& to, const QDateTime& first,
-                  const QDateTime& last)
-{
-    return !(last < from) && !(to < first);
-}
-
-bool dateInRange(const QDateTime& from, const QDateTime& to, const QDateTime& date)
-{
-    return spanOverlaps(from, to, date, date);
-}
-
-// A date as a plain number that orders exactly as QDateTime's less-than does: an invalid date
-// comes before every valid one and ties with another invalid one.
-qint64 instantKey(const QDateTime& date)
-{
-    return date.isValid() ? date.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
-}
 
 template <typename Key> using KeyedTodo = std::pair<Key, Todo*>;
 
@@ -61,19 +40,16 @@ void sortByKey(QList<Todo*>* todos, KeyOf keyOf, KeyLess keyLess)
         (*todos)[i] = keyed[static_cast<size_t>(i)].second;
 }
 
+// The dates sort as their local-time readings would (QDateTime's less-than orders by instant),
+// read from the held values without the conversion.
 qint64 startKey(const Todo* todo)
 {
-    return instantKey(todo->startDate(Local));
+    return DateFilter::instant(todo->start_date);
 }
 
 qint64 creationKey(const Todo* todo)
 {
-    return instantKey(todo->creationDate(Local));
-}
-
-QString alphabeticalKey(const Todo* todo)
-{
-    return todo->readableFormatString();
+    return DateFilter::instant(todo->creation_date);
 }
 
 template <typename Key> bool ascending(const Key& a, const Key& b)
@@ -144,7 +120,7 @@ Query::Query(QList<Todo*>* todos, QList<Recurrence*>* recurrences)
       sortOrder(CreationDateDesc), batchSize(0), batchCount(0), recurrences(recurrences),
       recurringTodos(new QList<Todo*>), includeRecurring(false), onlyRecurring(false),
       unfilteredRecurring(false), nextOccurrenceOnly(false), recurrence(nullptr),
-      recurringFilter(-1)
+      recurringFilter(-1), m_sortKeys(new SortKeyCache)
 {
     setObjectName(QLatin1String(queryObjectName));
     reset();
@@ -159,6 +135,7 @@ Query::~Query()
     deleteOccurrences(recurringTodos);
     delete recurringTodos;
     delete result;
+    delete m_sortKeys;
 }
 
 // The occurrences are deleted here as execute() does, not merely forgotten: the query owns
@@ -245,15 +222,19 @@ void Query::selectIntoResult()
 
 void Query::appendPassing(const QList<Todo*>& candidates)
 {
+    const DateFilter dates(*this);
+    result->reserve(result->size() + candidates.size());
     for (Todo* todo : candidates) {
-        if (passesFilter(todo))
+        if (passesFilter(todo, dates))
             result->append(todo);
     }
 }
 
-bool Query::passesFilter(Todo* todo)
+// The order of checkFields(), checkDates() and checkFlags(), with the date ranges read once
+// for the whole pass.
+bool Query::passesFilter(Todo* todo, const DateFilter& dates)
 {
-    return checkFields(todo) && checkDates(todo) && checkFlags(todo);
+    return checkFields(todo) && dates.passes(*todo) && checkFlags(todo);
 }
 
 void Query::sortResult()
@@ -272,14 +253,25 @@ void Query::sortResult()
         sortByKey(result, startKey, ascending<qint64>);
         break;
     case AlphabeticallyDesc:
-        sortByKey(result, alphabeticalKey, descending<QString>);
+        sortAlphabetically(true);
         break;
     case AlphabeticallyAsc:
-        sortByKey(result, alphabeticalKey, ascending<QString>);
+        sortAlphabetically(false);
         break;
     default:
         break;
     }
+}
+
+void Query::sortAlphabetically(bool descendingOrder)
+{
+    m_sortKeys->beginPass();
+    const auto keyOf = [this](const Todo* todo) { return m_sortKeys->keyOf(todo); };
+    if (descendingOrder)
+        sortByKey(result, keyOf, descending<QString>);
+    else
+        sortByKey(result, keyOf, ascending<QString>);
+    m_sortKeys->endPass();
 }
 
 bool Query::checkFlags(Todo* todo)
@@ -297,22 +289,7 @@ bool Query::checkFlags(Todo* todo)
 
 bool Query::checkDates(Todo* todo)
 {
-    if (isRangeSet(activeFrom, activeTo) &&
-        !spanOverlaps(activeFrom, activeTo, todo->startDate(Local), todo->endDate(Local)))
-        return false;
-    if (isRangeSet(startDateFrom, startDateTo) &&
-        !dateInRange(startDateFrom, startDateTo, todo->startDate(Local)))
-        return false;
-    if (isRangeSet(endDateFrom, endDateTo) &&
-        !dateInRange(endDateFrom, endDateTo, todo->endDate(Local)))
-        return false;
-    if (isRangeSet(creationDateFrom, creationDateTo) &&
-        !dateInRange(creationDateFrom, creationDateTo, todo->creationDate(Local)))
-        return false;
-    if (isRangeSet(lastModDateFrom, lastModDateTo) &&
-        !dateInRange(lastModDateFrom, lastModDateTo, todo->lastModificationDate(Local)))
-        return false;
-    return true;
+    return DateFilter(*this).passes(*todo);
 }
 
 bool Query::checkFields(Todo* todo)
