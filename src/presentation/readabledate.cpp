@@ -390,9 +390,8 @@ QString ReadableText::date(const Todo& todo, const QDateTime& now, bool* readsTi
 QString ReadableText::translations()
 {
     static const char* const phrases[] = {
-        wrongDates,    thisMonth,      thisWeek,      nextMonth,     nextWeek,
-        lastMonth,     lastWeek,       yesterdayName, todayName,     tomorrowName,
-        yesterdayLabel, todayLabel,    tomorrowLabel,
+        wrongDates,    thisMonth, thisWeek,     nextMonth,      nextWeek,   lastMonth,     lastWeek,
+        yesterdayName, todayName, tomorrowName, yesterdayLabel, todayLabel, tomorrowLabel,
     };
     const int monthsInYear = 12;
     QString joined;

@@ -33,8 +33,7 @@ DateFilter::Range DateFilter::rangeOf(const QDateTime& from, const QDateTime& to
 
 bool DateFilter::passes(const Todo& todo) const
 {
-    if (m_active.applies &&
-        !m_active.overlaps(instant(todo.start_date), instant(todo.end_date)))
+    if (m_active.applies && !m_active.overlaps(instant(todo.start_date), instant(todo.end_date)))
         return false;
     if (m_start.applies && !m_start.overlaps(instant(todo.start_date), instant(todo.start_date)))
         return false;

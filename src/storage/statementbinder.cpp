@@ -100,25 +100,8 @@ void StatementBinder::bindDate(const QString& placeholder, const QDateTime& date
 void StatementBinder::exec()
 {
     StatementCache::noteRun(m_shared, m_query);
-    if (!m_prepared || m_query->exec() || m_query == m_shared)
-        return;
-    rerunOnShared();
-}
-
-void StatementBinder::rerunOnShared()
-{
-    const QVector<QString> placeholders = lastStatement().placeholders;
-    QVector<QVariant> values;
-    values.reserve(placeholders.size());
-    for (const QString& placeholder : placeholders)
-        values.append(m_query->boundValue(placeholder));
-    StatementCache::forget(m_shared, m_statement);
-    StatementBinder again(m_shared, m_statement);
-    for (int i = 0; i < placeholders.size(); ++i)
-        again.bind(placeholders.at(i), values.at(i));
-    again.exec();
-    m_query = m_shared;
-    m_prepared = again.m_prepared;
+    if (m_prepared && !m_query->exec() && m_query != m_shared)
+        StatementCache::retire(m_shared, m_statement);
 }
 
 QStringList StatementBinder::boundPlaceholders(const QSqlQuery& query)

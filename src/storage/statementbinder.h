@@ -40,10 +40,10 @@ public:
 
     // Runs the statement. When preparing failed it is not run, so that the query keeps the
     // driver's own error ("no such table: ...") instead of a generic parameter mismatch.
-    // A kept statement that fails is dropped and run once more, freshly prepared on the shared
-    // object: a failed statement changes nothing, and the error then reads exactly as it does
-    // for a statement prepared for this one use (a table dropped since it was kept fails at
-    // preparation, not at execution).
+    // A kept statement that fails is prepared afresh the next time: a failure can come from a
+    // change of the schema by another program, after which the statement must compile against
+    // the new schema (and fail there, if its table is gone) exactly as one prepared for its
+    // one use does.
     void exec();
 
     // The placeholders bound to the statement last prepared on query through a binder, sorted
@@ -53,7 +53,6 @@ public:
 private:
     StatementBinder(QSqlQuery* shared, QSqlQuery* kept, const char* statement);
     void startBinding();
-    void rerunOnShared();
 
     QSqlQuery* m_shared;
     const char* m_statement;

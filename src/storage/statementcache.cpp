@@ -14,6 +14,7 @@ namespace {
 struct KeptStatements
 {
     std::unordered_map<const char*, std::unique_ptr<QSqlQuery>> queries;
+    std::unique_ptr<QSqlQuery> retired;
     QSqlQuery* lastRun = nullptr;
 };
 
@@ -51,7 +52,7 @@ QSqlQuery* StatementCache::preparedQuery(QSqlQuery* shared, const char* statemen
     return kept.queries.emplace(statement, std::move(query)).first->second.get();
 }
 
-void StatementCache::forget(const QSqlQuery* shared, const char* statement)
+void StatementCache::retire(const QSqlQuery* shared, const char* statement)
 {
     const auto found = registry().find(shared);
     if (found == registry().end())
@@ -60,8 +61,9 @@ void StatementCache::forget(const QSqlQuery* shared, const char* statement)
     const auto query = kept.queries.find(statement);
     if (query == kept.queries.end())
         return;
-    if (kept.lastRun == query->second.get())
+    if (kept.retired.get() == kept.lastRun)
         kept.lastRun = nullptr;
+    kept.retired = std::move(query->second);
     kept.queries.erase(query);
 }
 

@@ -28,8 +28,10 @@ public:
     // statement must be one of the constants of statements.h (they are told apart by address).
     static QSqlQuery* preparedQuery(QSqlQuery* shared, const char* statement);
 
-    // Deletes the query object kept for one statement of shared, if there is one.
-    static void forget(const QSqlQuery* shared, const char* statement);
+    // Stops handing out the query object kept for one statement of shared; the object itself
+    // lives on as lastRun(shared), holding its error, until the next statement is retired or
+    // shared is released.
+    static void retire(const QSqlQuery* shared, const char* statement);
 
     // Deletes the query objects kept for shared. Must run before shared is deleted.
     static void release(const QSqlQuery* shared);

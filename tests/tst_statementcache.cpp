@@ -1,0 +1,167 @@
+#include "loghandler.h"
+#include "storage/statementcache.h"
+#include "testsupport.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <memory>
+#include <orvel/alarm.h>
+#include <orvel/field.h>
+#include <orvel/fieldtype.h>
+#include <orvel/sqliteconnector.h>
+#include <orvel/todo.h>
+#include <vector>
+
+using namespace Orvel;
+using OrvelTest::LogCapture;
+
+// Writes run on query objects kept per statement text beside the connector's shared one; what
+// the database and the log show must stay as if every statement were prepared for its one use.
+class StatementCacheTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void interleavedRecordsCompileEachStatementOnce();
+    void keptStatementFailingAfterSchemaChangeReadsAsFreshOne();
+    void reconnectingReleasesKeptStatements();
+
+private:
+    QString stored(const QString& sql) const { return OrvelTest::sqlite3(m_path, sql); }
+    // Saves todos, each followed by its alarm and field value: three statements alternate.
+    void saveTodosWithChildren(int count);
+
+    QString m_path;
+    SqliteConnector* m_connector = nullptr;
+    std::unique_ptr<FieldType> m_fieldType;
+    // Declared after the field type: the todos, which delete their field values, go first.
+    std::vector<std::unique_ptr<Todo>> m_todos;
+};
+
+void StatementCacheTest::init()
+{
+    static int databaseNumber = 0;
+    ++databaseNumber;
+    m_path = OrvelTest::homeDirectory() + QStringLiteral("/cache-%1.sqlite").arg(databaseNumber);
+    m_connector = new SqliteConnector(m_path, QStringLiteral("cache-%1").arg(databaseNumber));
+    QVERIFY(m_connector->sqlQuery);
+}
+
+void StatementCacheTest::cleanup()
+{
+    m_todos.clear();
+    m_fieldType.reset();
+    delete m_connector;
+    m_connector = nullptr;
+}
+
+void StatementCacheTest::saveTodosWithChildren(int count)
+{
+    if (!m_fieldType) {
+        m_fieldType.reset(new FieldType(m_connector));
+        QVERIFY(m_fieldType->save());
+    }
+    for (int i = 0; i < count; ++i) {
+        auto* todo = new Todo(m_connector);
+        m_todos.emplace_back(todo);
+        todo->setNote(QStringLiteral("todo %1").arg(i));
+        auto* alarm = new Alarm(m_connector);
+        todo->addAlarm(alarm);
+        auto* field = new Field(m_connector);
+        field->setTodo(todo);
+        field->setFieldType(m_fieldType.get());
+        field->setValue(QStringLiteral("value %1").arg(i));
+        QVERIFY(todo->save() && todo->lastError.isEmpty());
+        QVERIFY(alarm->save() && alarm->lastError.isEmpty());
+        QVERIFY(field->save() && field->lastError.isEmpty());
+    }
+}
+
+void StatementCacheTest::interleavedRecordsCompileEachStatementOnce()
+{
+    saveTodosWithChildren(3);
+    // The field type's insert and the three that alternate.
+    QCOMPARE(StatementCache::preparedCount(m_connector->sqlQuery), 4);
+
+    // The keys SQLite assigned reach the records and their children, in order.
+    QCOMPARE(m_todos.back()->id, 3);
+    QCOMPARE(m_todos.back()->alarms->first()->todo_id, 3);
+    QCOMPARE(stored(QStringLiteral("SELECT group_concat(todo_id || ':' || note, ',') FROM "
+                                   "TODO_PROJECT;")),
+             QStringLiteral("1:todo 0,2:todo 1,3:todo 2"));
+    QCOMPARE(stored(QStringLiteral("SELECT group_concat(todo_id || ':' || value, ',') FROM "
+                                   "FIELD;")),
+             QStringLiteral("1:value 0,2:value 1,3:value 2"));
+
+    for (const auto& todo : m_todos) {
+        todo->setIsDone(true);
+        QVERIFY(todo->save() && todo->lastError.isEmpty());
+    }
+    QCOMPARE(StatementCache::preparedCount(m_connector->sqlQuery), 5);
+    QCOMPARE(stored(QStringLiteral("SELECT sum(is_done) FROM TODO_PROJECT;")), QStringLiteral("3"));
+}
+
+// Another program drops the table. A connection notices only when it next reads the schema: a
+// statement prepared before that fails at execution, one prepared afterwards at preparation. A
+// second connection, independent of the library, shows both texts.
+void StatementCacheTest::keptStatementFailingAfterSchemaChangeReadsAsFreshOne()
+{
+    saveTodosWithChildren(1);
+    Todo& todo = *m_todos.front();
+    todo.setIsDone(true);
+    QVERIFY(todo.save() && todo.lastError.isEmpty());
+    QString staleError;
+    QString freshError;
+    {
+        QSqlDatabase probeConnection =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("probe"));
+        probeConnection.setDatabaseName(m_path);
+        QVERIFY(probeConnection.open());
+        QSqlQuery probe(probeConnection);
+        QVERIFY(probe.exec(QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")));
+        probe.finish();
+        stored(QStringLiteral("DROP TABLE TODO_PROJECT;"));
+        const QString update = QStringLiteral("UPDATE TODO_PROJECT SET is_done=1;");
+        QVERIFY(probe.prepare(update) && !probe.exec());
+        staleError = probe.lastError().text();
+        QVERIFY(!probe.prepare(update));
+        freshError = probe.lastError().text();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("probe"));
+    QVERIFY(staleError != freshError);
+
+    for (const QString& expected : {staleError, freshError}) {
+        todo.setIsDone(!todo.is_done);
+        LogCapture log;
+        QCOMPARE(todo.save(), true);
+        QCOMPARE(todo.lastError, expected);
+        QCOMPARE(log.lines().at(1), LogCapture::line("ERROR", '"' + expected.toUtf8() + '"'));
+        QCOMPARE(log.lines().at(2).contains("UPDATE TODO_PROJECT SET"), true);
+    }
+}
+
+void StatementCacheTest::reconnectingReleasesKeptStatements()
+{
+    saveTodosWithChildren(2);
+    const QSqlQuery* shared = m_connector->sqlQuery;
+    LogCapture log;
+    m_connector->closeConnection();
+    QCOMPARE(StatementCache::preparedCount(shared), 0);
+    // Qt warns when a connection is removed while statements still use it.
+    QCOMPARE(log.lines(), QList<QByteArray>());
+
+    QVERIFY(m_connector->createConnection());
+    m_todos.clear();
+    saveTodosWithChildren(1);
+    QCOMPARE(m_todos.back()->id, 3);
+    QCOMPARE(stored(QStringLiteral("SELECT count(*) FROM ALARM;")), QStringLiteral("3"));
+}
+
+QTEST_GUILESS_MAIN(StatementCacheTest)
+
+#include "tst_statementcache.moc"
