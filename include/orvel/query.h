@@ -91,6 +91,7 @@ private:
     void selectIntoResult();
     void appendPassing(const QList<Todo*>& candidates);
     bool passesFilter(Todo* todo, const DateFilter& dates);
+    bool hasFlagFilter() const;
     void sortResult();
     void sortAlphabetically(bool descending);
     QList<Recurrence*> rulesToCompute() const;

@@ -31,21 +31,27 @@ DateFilter::Range DateFilter::rangeOf(const QDateTime& from, const QDateTime& to
     return range;
 }
 
+bool DateFilter::isActive() const
+{
+    return m_active.applies || m_start.applies || m_end.applies || m_creation.applies ||
+           m_lastModification.applies;
+}
+
 bool DateFilter::passes(const Todo& todo) const
 {
     if (m_active.applies && !m_active.overlaps(instant(todo.start_date), instant(todo.end_date)))
         return false;
-    if (m_start.applies && !m_start.overlaps(instant(todo.start_date), instant(todo.start_date)))
-        return false;
-    if (m_end.applies && !m_end.overlaps(instant(todo.end_date), instant(todo.end_date)))
-        return false;
-    if (m_creation.applies &&
-        !m_creation.overlaps(instant(todo.creation_date), instant(todo.creation_date)))
-        return false;
-    if (m_lastModification.applies &&
-        !m_lastModification.overlaps(instant(todo.lastModDate), instant(todo.lastModDate)))
-        return false;
-    return true;
+    return passesSingle(m_start, todo.start_date) && passesSingle(m_end, todo.end_date) &&
+           passesSingle(m_creation, todo.creation_date) &&
+           passesSingle(m_lastModification, todo.lastModDate);
+}
+
+bool DateFilter::passesSingle(const Range& range, const QDateTime& date)
+{
+    if (!range.applies)
+        return true;
+    const qint64 moment = instant(date);
+    return range.overlaps(moment, moment);
 }
 
 } // namespace Orvel

@@ -19,6 +19,8 @@ public:
     explicit DateFilter(const Query& query);
 
     bool passes(const Todo& todo) const;
+    // False when no range applies and every todo passes.
+    bool isActive() const;
 
     // A date as a number that orders as QDateTime's less-than does: an invalid date comes before
     // every valid one and ties with another invalid one.
@@ -36,6 +38,7 @@ private:
     };
 
     static Range rangeOf(const QDateTime& from, const QDateTime& to);
+    static bool passesSingle(const Range& range, const QDateTime& date);
 
     Range m_active;
     Range m_start;

@@ -224,6 +224,11 @@ void Query::appendPassing(const QList<Todo*>& candidates)
 {
     const DateFilter dates(*this);
     result->reserve(result->size() + candidates.size());
+    // With no filter set every todo passes; the checks would only confirm it, one by one.
+    if (fieldFilters->isEmpty() && !dates.isActive() && !hasFlagFilter()) {
+        result->append(candidates);
+        return;
+    }
     for (Todo* todo : candidates) {
         if (passesFilter(todo, dates))
             result->append(todo);
@@ -234,7 +239,13 @@ void Query::appendPassing(const QList<Todo*>& candidates)
 // for the whole pass.
 bool Query::passesFilter(Todo* todo, const DateFilter& dates)
 {
-    return checkFields(todo) && dates.passes(*todo) && checkFlags(todo);
+    return (fieldFilters->isEmpty() || checkFields(todo)) && dates.passes(*todo) &&
+           checkFlags(todo);
+}
+
+bool Query::hasFlagFilter() const
+{
+    return doneFilter != -1 || alarmFilter != -1 || recurringFilter != -1;
 }
 
 void Query::sortResult()
