@@ -52,15 +52,16 @@ qint64 creationKey(const Todo* todo)
     return DateFilter::instant(todo->creation_date);
 }
 
-template <typename Key> bool ascending(const Key& a, const Key& b)
+// Function objects rather than functions, so that the sort inlines the comparison.
+struct Ascending
 {
-    return a < b;
-}
+    template <typename Key> bool operator()(const Key& a, const Key& b) const { return a < b; }
+};
 
-template <typename Key> bool descending(const Key& a, const Key& b)
+struct Descending
 {
-    return b < a;
-}
+    template <typename Key> bool operator()(const Key& a, const Key& b) const { return b < a; }
+};
 
 // Removes every pointer of the set from the list in one pass.
 template <typename T> void removeAllOf(QList<T*>* list, const QSet<T*>& doomed)
@@ -252,16 +253,16 @@ void Query::sortResult()
 {
     switch (sortOrder) {
     case CreationDateDesc:
-        sortByKey(result, creationKey, descending<qint64>);
+        sortByKey(result, creationKey, Descending());
         break;
     case CreationDateAsc:
-        sortByKey(result, creationKey, ascending<qint64>);
+        sortByKey(result, creationKey, Ascending());
         break;
     case StartDateDesc:
-        sortByKey(result, startKey, descending<qint64>);
+        sortByKey(result, startKey, Descending());
         break;
     case StartDateAsc:
-        sortByKey(result, startKey, ascending<qint64>);
+        sortByKey(result, startKey, Ascending());
         break;
     case AlphabeticallyDesc:
         sortAlphabetically(true);
@@ -279,9 +280,9 @@ void Query::sortAlphabetically(bool descendingOrder)
     m_sortKeys->beginPass();
     const auto keyOf = [this](const Todo* todo) { return m_sortKeys->keyOf(todo); };
     if (descendingOrder)
-        sortByKey(result, keyOf, descending<QString>);
+        sortByKey(result, keyOf, Descending());
     else
-        sortByKey(result, keyOf, ascending<QString>);
+        sortByKey(result, keyOf, Ascending());
     m_sortKeys->endPass();
 }
 
