@@ -10,7 +10,6 @@
 
 namespace Orvel {
 
-class DateFilter;
 class Field;
 class FieldType;
 class Recurrence;
@@ -90,7 +89,6 @@ private:
     void discardOccurrences();
     void selectIntoResult();
     void appendPassing(const QList<Todo*>& candidates);
-    bool passesFilter(Todo* todo, const DateFilter& dates);
     bool hasFlagFilter() const;
     void sortResult();
     void sortAlphabetically(bool descending);

@@ -224,24 +224,21 @@ void Query::selectIntoResult()
 void Query::appendPassing(const QList<Todo*>& candidates)
 {
     const DateFilter dates(*this);
+    const bool byFields = !fieldFilters->isEmpty();
+    const bool byFlags = hasFlagFilter();
     result->reserve(result->size() + candidates.size());
     // With no filter set every todo passes; the checks would only confirm it, one by one.
-    if (fieldFilters->isEmpty() && !dates.isActive() && !hasFlagFilter()) {
+    if (!byFields && !dates.isActive() && !byFlags) {
         result->append(candidates);
         return;
     }
+    // checkFields(), checkDates() and checkFlags() in this order, each only when it can reject,
+    // with the date ranges read once for the whole pass.
     for (Todo* todo : candidates) {
-        if (passesFilter(todo, dates))
+        if ((!byFields || checkFields(todo)) && dates.passes(*todo) &&
+            (!byFlags || checkFlags(todo)))
             result->append(todo);
     }
-}
-
-// The order of checkFields(), checkDates() and checkFlags(), with the date ranges read once
-// for the whole pass.
-bool Query::passesFilter(Todo* todo, const DateFilter& dates)
-{
-    return (fieldFilters->isEmpty() || checkFields(todo)) && dates.passes(*todo) &&
-           checkFlags(todo);
 }
 
 bool Query::hasFlagFilter() const
