@@ -26,7 +26,6 @@ class StatementCacheTest : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-
     void interleavedRecordsCompileEachStatementOnce();
     void keptStatementFailingAfterSchemaChangeReadsAsFreshOne();
 
@@ -38,16 +37,15 @@ private:
     QString m_path;
     SqliteConnector* m_connector = nullptr;
     std::unique_ptr<FieldType> m_fieldType;
-    // Declared after the field type: the todos, which delete their field values, go first.
-    std::vector<std::unique_ptr<Todo>> m_todos;
+    std::vector<std::unique_ptr<Todo>> m_todos; // emptied first: they delete their field values
 };
 
 void StatementCacheTest::init()
 {
-    static int databaseNumber = 0;
-    ++databaseNumber;
-    m_path = OrvelTest::homeDirectory() + QStringLiteral("/cache-%1.sqlite").arg(databaseNumber);
-    m_connector = new SqliteConnector(m_path, QStringLiteral("cache-%1").arg(databaseNumber));
+    m_path = OrvelTest::homeDirectory() + QLatin1String("/cache-") + QTest::currentTestFunction();
+    m_connector = new SqliteConnector(m_path, QLatin1String(QTest::currentTestFunction()));
+    m_fieldType.reset(new FieldType(m_connector));
+    QVERIFY(m_fieldType->save());
 }
 
 void StatementCacheTest::cleanup()
@@ -60,10 +58,6 @@ void StatementCacheTest::cleanup()
 
 void StatementCacheTest::saveTodosWithChildren(int count)
 {
-    if (!m_fieldType) {
-        m_fieldType.reset(new FieldType(m_connector));
-        QVERIFY(m_fieldType->save());
-    }
     for (int i = 0; i < count; ++i) {
         auto* todo = new Todo(m_connector);
         m_todos.emplace_back(todo);
@@ -105,24 +99,18 @@ void StatementCacheTest::keptStatementFailingAfterSchemaChangeReadsAsFreshOne()
     Todo& todo = *m_todos.front();
     todo.setIsDone(true);
     QVERIFY(todo.save() && todo.lastError.isEmpty());
-    QString staleError;
-    QString freshError;
-    {
-        QSqlDatabase probeConnection =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("probe"));
-        probeConnection.setDatabaseName(m_path);
-        QVERIFY(probeConnection.open());
-        QSqlQuery probe(probeConnection);
-        QVERIFY(probe.exec(QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")));
-        probe.finish();
-        stored(QStringLiteral("DROP TABLE TODO_PROJECT;"));
-        const QString update = QStringLiteral("UPDATE TODO_PROJECT SET is_done=1;");
-        QVERIFY(probe.prepare(update) && !probe.exec());
-        staleError = probe.lastError().text();
-        QVERIFY(!probe.prepare(update));
-        freshError = probe.lastError().text();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("probe"));
+    QSqlDatabase probeConnection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+    probeConnection.setDatabaseName(m_path);
+    QVERIFY(probeConnection.open());
+    QSqlQuery probe(probeConnection);
+    QVERIFY(probe.exec(QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")));
+    probe.finish();
+    stored(QStringLiteral("DROP TABLE TODO_PROJECT;"));
+    const QString update = QStringLiteral("UPDATE TODO_PROJECT SET is_done=1;");
+    QVERIFY(probe.prepare(update) && !probe.exec());
+    const QString staleError = probe.lastError().text();
+    QVERIFY(!probe.prepare(update));
+    const QString freshError = probe.lastError().text();
     QVERIFY(staleError != freshError);
 
     for (const QString& expected : {staleError, freshError}) {
