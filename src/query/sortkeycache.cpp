@@ -22,6 +22,13 @@ int expandedTypeId(const Field& field)
     return field.fieldType ? field.fieldType->id : field.field_type_id;
 }
 
+// The kept copy usually still shares the todo's text: then no character needs comparing.
+bool sameText(const QString& kept, const QString& current)
+{
+    return (kept.constData() == current.constData() && kept.size() == current.size()) ||
+           kept == current;
+}
+
 // The readable date reads the digits of the held value: the same instant under another label
 // reads differently, so a kept date matches only with the same label.
 bool sameDate(const QDateTime& kept, const QDateTime& current)
@@ -101,14 +108,14 @@ SortKeyCache::Inputs SortKeyCache::inputsOf(const Todo& todo)
 
 bool SortKeyCache::sameInputs(const Inputs& kept, const Todo& todo)
 {
-    if (kept.format != todo.format_string || !sameDate(kept.start, todo.start_date) ||
-        !sameDate(kept.end, todo.end_date) || kept.zone != todo.time_zone ||
+    if (!sameText(kept.format, todo.format_string) || !sameDate(kept.start, todo.start_date) ||
+        !sameDate(kept.end, todo.end_date) || !sameText(kept.zone, todo.time_zone) ||
         kept.fields.size() != std::size_t(todo.fields->size()))
         return false;
     std::size_t index = 0;
     for (const Field* field : std::as_const(*todo.fields)) {
         const std::pair<int, QString>& keptField = kept.fields[index++];
-        if (keptField.first != expandedTypeId(*field) || keptField.second != field->value)
+        if (keptField.first != expandedTypeId(*field) || !sameText(keptField.second, field->value))
             return false;
     }
     return true;
