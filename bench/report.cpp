@@ -17,8 +17,20 @@ struct RatioTarget
 constexpr RatioTarget ratioTargets[] = {
     {"pool.start", 2.0},
     {"pool.sync_new", 1.5},
+    {"query.no_filter", 3.0},
+    {"query.date_range", 3.0},
+    {"query.sort.creation_desc", 3.0},
+    {"query.sort.creation_asc", 3.0},
+    {"query.sort.start_desc", 3.0},
+    {"query.sort.start_asc", 3.0},
     {"query.sort.alpha_asc", 3.0},
     {"query.sort.alpha_desc", 3.0},
+    {"query.include_recurring", 2.0},
+};
+
+// Targets on the figure itself.
+constexpr RatioTarget valueTargets[] = {
+    {"memory.start_bytes_per_todo", 3072.0},
 };
 
 // Growing N tenfold may cost at most elevenfold: linear with ten percent slack.
@@ -106,6 +118,30 @@ std::vector<Report::Check> Report::ratioChecks() const
     return checks;
 }
 
+std::vector<Report::Check> Report::valueChecks() const
+{
+    std::vector<Check> checks;
+    for (const RatioTarget& target : valueTargets) {
+        for (const Measurement& m : m_measurements) {
+            if (m.name == QLatin1String(target.name))
+                checks.push_back(
+                    {QStringLiteral("value"), m.name, QString::number(m.n), m.value, target.limit});
+        }
+    }
+    return checks;
+}
+
+// A figure with a floor may grow as much as its floor does (sorting grows faster than
+// linearly); one without grows at most linearly.
+double Report::expectedGrowth(const Measurement& small, const Measurement& large)
+{
+    if (large.unit == Measurement::BytesPerTodo)
+        return 1.0;
+    if (small.floor > 0.0 && large.floor > 0.0)
+        return large.floor / small.floor;
+    return double(large.n) / double(small.n);
+}
+
 std::vector<Report::Check> Report::linearityChecks() const
 {
     std::set<int> sizeSet;
@@ -123,12 +159,9 @@ std::vector<Report::Check> Report::linearityChecks() const
             const Measurement* base = find(m.name, small);
             if (!base || base->value <= 0.0)
                 continue;
-            // A figure per todo stays level when the work grows linearly.
-            const double growth =
-                m.unit == Measurement::BytesPerTodo ? 1.0 : double(large) / double(small);
             checks.push_back({QStringLiteral("linear"), m.name,
                               QStringLiteral("%1->%2").arg(small).arg(large), m.value / base->value,
-                              linearSlack * growth});
+                              linearSlack * expectedGrowth(*base, m)});
         }
     }
     return checks;
@@ -155,6 +188,8 @@ void Report::printCheck(const Check& check) const
 int Report::printSummary() const
 {
     std::vector<Check> checks = ratioChecks();
+    const std::vector<Check> values = valueChecks();
+    checks.insert(checks.end(), values.begin(), values.end());
     const std::vector<Check> linear = linearityChecks();
     checks.insert(checks.end(), linear.begin(), linear.end());
 
@@ -162,7 +197,8 @@ int Report::printSummary() const
     if (m_csv)
         writeLine(QStringLiteral("check,name,n,value,limit,result"));
     else
-        writeLine(QStringLiteral("# summary: ratio to floor (floor), growth from the smaller N "
+        writeLine(QStringLiteral("# summary: ratio to floor (floor), the figure itself (value), "
+                                 "growth from the smaller N against the floor's growth or N's "
                                  "(linear); value <= limit"));
     int missed = 0;
     for (const Check& check : checks) {

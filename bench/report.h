@@ -44,7 +44,9 @@ private:
     };
 
     std::vector<Check> ratioChecks() const;
+    std::vector<Check> valueChecks() const;
     std::vector<Check> linearityChecks() const;
+    static double expectedGrowth(const Measurement& small, const Measurement& large);
     const Measurement* find(const QString& name, int n) const;
     void printLine(const Measurement& measurement) const;
     void printCheck(const Check& check) const;

@@ -3,6 +3,7 @@
 #include "dataset.h"
 #include "floordatabase.h"
 #include "measure.h"
+#include "queryfloor.h"
 #include "report.h"
 
 #include <QDir>
@@ -224,12 +225,20 @@ std::unique_ptr<Orvel::Pool> Scenario::measureStartMemory()
 void Scenario::measureQueries(Orvel::Pool& pool)
 {
     Orvel::Query* query = pool.newQuery();
-    timeQuery(*query, QStringLiteral("query.no_filter"), [](Orvel::Query&) {});
-    timeQuery(*query, QStringLiteral("query.date_range"), [](Orvel::Query& q) {
-        const QDate from = Dataset::firstDay.addYears(1).addMonths(3);
-        q.startDateFrom = localTime(from, QTime(0, 0));
-        q.startDateTo = localTime(from.addMonths(3).addDays(-1), QTime(23, 59, 59));
-    });
+    const QueryFloor floor(pool);
+    timeQuery(
+        *query, QStringLiteral("query.no_filter"), [](Orvel::Query&) {},
+        floor.selectAllSeconds(QueryFloor::Key::Creation, true, m_repetitions));
+    const QDate rangeStart = Dataset::firstDay.addYears(1).addMonths(3);
+    const QDateTime rangeFrom = localTime(rangeStart, QTime(0, 0));
+    const QDateTime rangeTo = localTime(rangeStart.addMonths(3).addDays(-1), QTime(23, 59, 59));
+    timeQuery(
+        *query, QStringLiteral("query.date_range"),
+        [&](Orvel::Query& q) {
+            q.startDateFrom = rangeFrom;
+            q.startDateTo = rangeTo;
+        },
+        floor.startRangeSeconds(rangeFrom, rangeTo, m_repetitions));
     Orvel::FieldType* filterType = pool.fieldTypeById(Dataset::filterFieldTypeId);
     if (filterType)
         timeQuery(*query, QStringLiteral("query.field_filter"), [filterType](Orvel::Query& q) {
@@ -240,23 +249,50 @@ void Scenario::measureQueries(Orvel::Pool& pool)
                  .arg(Dataset::filterFieldTypeId));
     for (const SortCase& sortCase : sortCases) {
         const Orvel::Query::SortOrder order = sortCase.order;
-        const double floor =
-            isAlphabetical(order)
-                ? floorSeconds(measureSortFloor(pool, order == Orvel::Query::AlphabeticallyDesc))
-                : -1.0;
         timeQuery(
             *query, QLatin1String(sortCase.name), [order](Orvel::Query& q) { q.sortOrder = order; },
-            floor);
+            sortFloorSeconds(pool, floor, order));
     }
-    timeQuery(*query, QStringLiteral("query.include_recurring"), [](Orvel::Query& q) {
-        const QDate from = Dataset::firstDay.addYears(1);
-        q.includeRecurring = true;
-        q.activeFrom = localTime(from, QTime(0, 0));
-        q.activeTo = localTime(from.addYears(1).addDays(-1), QTime(23, 59, 59));
-    });
-    note(
-        QStringLiteral("include_recurring made %1 occurrences").arg(query->recurringTodos->size()));
+    measureIncludeRecurring(*query, floor);
     pool.deleteQuery(query);
+}
+
+double Scenario::sortFloorSeconds(const Orvel::Pool& pool, const QueryFloor& floor,
+                                  Orvel::Query::SortOrder order)
+{
+    const bool descending = order == Orvel::Query::AlphabeticallyDesc ||
+                            order == Orvel::Query::CreationDateDesc ||
+                            order == Orvel::Query::StartDateDesc;
+    if (isAlphabetical(order))
+        return floorSeconds(measureSortFloor(pool, descending));
+    const bool byCreation =
+        order == Orvel::Query::CreationDateAsc || order == Orvel::Query::CreationDateDesc;
+    return floor.selectAllSeconds(byCreation ? QueryFloor::Key::Creation : QueryFloor::Key::Start,
+                                  descending, m_repetitions);
+}
+
+// The floor: the occurrence walk with plain todos, plus the walk and sort of the ordinary todos
+// that the query also does.
+void Scenario::measureIncludeRecurring(Orvel::Query& query, const QueryFloor& floor)
+{
+    const QDate from = Dataset::firstDay.addYears(1);
+    const QDateTime activeFrom = localTime(from, QTime(0, 0));
+    const QDateTime activeTo = localTime(from.addYears(1).addDays(-1), QTime(23, 59, 59));
+    int floorOccurrences = 0;
+    const double floorTime =
+        floor.occurrenceSeconds(query, activeFrom, activeTo, m_repetitions, &floorOccurrences) +
+        floor.selectAllSeconds(QueryFloor::Key::Creation, true, m_repetitions);
+    timeQuery(
+        query, QStringLiteral("query.include_recurring"),
+        [&](Orvel::Query& q) {
+            q.includeRecurring = true;
+            q.activeFrom = activeFrom;
+            q.activeTo = activeTo;
+        },
+        floorTime);
+    note(QStringLiteral("include_recurring made %1 occurrences, its floor %2")
+             .arg(query.recurringTodos->size())
+             .arg(floorOccurrences));
 }
 
 void Scenario::timeQuery(Orvel::Query& query, const QString& name,

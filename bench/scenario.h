@@ -5,15 +5,16 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
+#include <orvel/query.h>
 #include <vector>
 
 namespace Orvel {
 class Pool;
-class Query;
 } // namespace Orvel
 
 namespace Bench {
 
+class QueryFloor;
 class Report;
 
 /// All measurements for one N, in a home directory of its own: writing everything new, starting
@@ -36,6 +37,9 @@ private:
     void timeQuery(Orvel::Query& query, const QString& name,
                    const std::function<void(Orvel::Query&)>& setUp, double floor = -1.0);
     std::vector<double> measureSortFloor(const Orvel::Pool& pool, bool descending);
+    double sortFloorSeconds(const Orvel::Pool& pool, const QueryFloor& floor,
+                            Orvel::Query::SortOrder order);
+    void measureIncludeRecurring(Orvel::Query& query, const QueryFloor& floor);
     void measureModifiedSynchronize(Orvel::Pool& pool);
 
     QString databasePath() const;

@@ -13,6 +13,7 @@ namespace Orvel {
 class Field;
 class FieldType;
 class Recurrence;
+class SortKeyCache;
 class Todo;
 
 /// Selects, sorts and batches todos, optionally with the occurrences of repeating todos.
@@ -90,11 +91,14 @@ private:
     void discardOccurrences();
     void selectIntoResult();
     void appendPassing(const QList<Todo*>& candidates);
-    bool passesFilter(Todo* todo);
+    bool hasFlagFilter() const;
     void sortResult();
+    void sortAlphabetically(bool descending);
     QList<Recurrence*> rulesToCompute() const;
     void makeNextOccurrence(Recurrence* rule);
     void makeOccurrencesInInterval(Recurrence* rule);
+
+    SortKeyCache* m_sortKeys;
 };
 
 ORVEL_EXPORT bool StartDateAscLessThan(const Todo* a, const Todo* b);

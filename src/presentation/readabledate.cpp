@@ -1,4 +1,5 @@
 #include "entity/timezone.h"
+#include "readabletext_p.h"
 
 #include <QDate>
 #include <QLatin1Char>
@@ -126,8 +127,10 @@ enum class RelativeDay { Yesterday, Today, Tomorrow, Other };
 class SpanPhrase
 {
 public:
-    SpanPhrase(const WallClock& start, const WallClock& end, const WallClock& now)
-        : m_start(start), m_end(end), m_now(now), m_spanDays(start.date.daysTo(end.date))
+    SpanPhrase(const WallClock& start, const WallClock& end, const WallClock& now,
+               bool* readsTimeOfDay)
+        : m_start(start), m_end(end), m_now(now), m_spanDays(start.date.daysTo(end.date)),
+          m_readsTimeOfDay(readsTimeOfDay)
     {
         m_text.reserve(expectedLength);
     }
@@ -327,8 +330,12 @@ private:
         appendDecimal(m_text, day.day);
     }
 
-    static bool contains(const WallClock& from, const WallClock& moment, const WallClock& to)
+    // The only comparison with the time of day of now: it decides only where now falls on the
+    // first or last day of the span.
+    bool contains(const WallClock& from, const WallClock& moment, const WallClock& to) const
     {
+        if (m_readsTimeOfDay && (from.date == moment.date || moment.date == to.date))
+            *m_readsTimeOfDay = true;
         return from < moment && moment < to;
     }
 
@@ -336,6 +343,7 @@ private:
     WallClock m_end;
     WallClock m_now;
     qint64 m_spanDays;
+    bool* m_readsTimeOfDay;
     QString m_text;
 };
 
@@ -357,22 +365,42 @@ QString deviceZone(const Todo& todo, const QDateTime& now)
 
 QString Todo::readableDate() const
 {
+    return ReadableText::date(*this, QDateTime::currentDateTime(), nullptr);
+}
+
+QString ReadableText::date(const Todo& todo, const QDateTime& now, bool* readsTimeOfDay)
+{
     // The held instants carry the same zone offset, so their order is that of the wall-clock
     // readings.
-    if (end_date < start_date)
+    if (todo.end_date < todo.start_date)
         return translated(wrongDates);
 
-    const QDateTime now = QDateTime::currentDateTime();
-    const int zoneOffset = TimeZone::offsetSeconds(time_zone);
-    QString text =
-        SpanPhrase(storedWallClock(start_date, zoneOffset), storedWallClock(end_date, zoneOffset),
-                   wallClock(now.date(), now.time()))
-            .text();
-    if (time_zone != deviceZone(*this, now))
-        text += QLatin1String(space) + time_zone;
+    const int zoneOffset = TimeZone::offsetSeconds(todo.time_zone);
+    QString text = SpanPhrase(storedWallClock(todo.start_date, zoneOffset),
+                              storedWallClock(todo.end_date, zoneOffset),
+                              wallClock(now.date(), now.time()), readsTimeOfDay)
+                       .text();
+    if (todo.time_zone != deviceZone(todo, now))
+        text += QLatin1String(space) + todo.time_zone;
     if (text.isEmpty())
         text = QLatin1String(noPhrase);
     return text;
+}
+
+QString ReadableText::translations()
+{
+    static const char* const phrases[] = {
+        wrongDates,    thisMonth, thisWeek,     nextMonth,      nextWeek,   lastMonth,     lastWeek,
+        yesterdayName, todayName, tomorrowName, yesterdayLabel, todayLabel, tomorrowLabel,
+    };
+    const int monthsInYear = 12;
+    QString joined;
+    for (const char* phrase : phrases)
+        joined += translated(phrase) + QLatin1Char('\n');
+    for (int month = 1; month <= monthsInYear; ++month)
+        joined += Pool::localizedShortMonthName(month) + QLatin1Char('\n') +
+                  Pool::localizedLongMonthName(month) + QLatin1Char('\n');
+    return joined;
 }
 
 } // namespace Orvel

@@ -1,3 +1,5 @@
+#include "readabletext_p.h"
+
 #include <QHash>
 #include <QLatin1Char>
 #include <QRegularExpression>
@@ -34,7 +36,11 @@ const QRegularExpression& placeholderExpression()
 class FormatExpansion
 {
 public:
-    FormatExpansion(const Todo& todo, const QString& format) : m_todo(todo), m_format(format) {}
+    // Without a moment the readable date is that of the clock when it is first needed.
+    FormatExpansion(const Todo& todo, const QString& format, const QDateTime* now = nullptr,
+                    bool* readsTimeOfDay = nullptr)
+        : m_todo(todo), m_format(format), m_now(now), m_readsTimeOfDay(readsTimeOfDay)
+    {}
 
     QString text()
     {
@@ -75,7 +81,8 @@ private:
         // A template may show the date more than once: it is rendered once per expansion, so that
         // every occurrence reads the same.
         if (!m_hasReadableDate) {
-            m_readableDate = m_todo.readableDate();
+            m_readableDate = m_now ? ReadableText::date(m_todo, *m_now, m_readsTimeOfDay)
+                                   : m_todo.readableDate();
             m_hasReadableDate = true;
         }
         m_text.append(m_readableDate);
@@ -94,6 +101,8 @@ private:
 
     const Todo& m_todo;
     const QString& m_format;
+    const QDateTime* m_now;
+    bool* m_readsTimeOfDay;
     QString m_text;
     QString m_readableDate;
     bool m_hasReadableDate = false;
@@ -111,6 +120,15 @@ QString Todo::readableFormatString() const
     if (!format_string.contains(placeholderMark))
         return format_string;
     return FormatExpansion(*this, format_string).text();
+}
+
+QString ReadableText::formatString(const Todo& todo, const QDateTime& now, bool* readsTimeOfDay)
+{
+    if (todo.format_string.isEmpty())
+        return QString();
+    if (!todo.format_string.contains(placeholderMark))
+        return todo.format_string;
+    return FormatExpansion(todo, todo.format_string, &now, readsTimeOfDay).text();
 }
 
 } // namespace Orvel

@@ -1,3 +1,6 @@
+#include "datefilter.h"
+#include "sortkeycache.h"
+
 #include <QSet>
 #include <algorithm>
 #include <climits>
@@ -15,30 +18,6 @@ namespace Orvel {
 namespace {
 
 const char queryObjectName[] = "query";
-
-bool isRangeSet(const QDateTime& from, const QDateTime& to)
-{
-    return from.isValid() && to.isValid();
-}
-
-// Inclusive on both bounds: a span that only touches the interval overlaps it.
-bool spanOverlaps(const QDateTime& from, const QDateTime& to, const QDateTime& first,
-                  const QDateTime& last)
-{
-    return !(last < from) && !(to < first);
-}
-
-bool dateInRange(const QDateTime& from, const QDateTime& to, const QDateTime& date)
-{
-    return spanOverlaps(from, to, date, date);
-}
-
-// A date as a plain number that orders exactly as QDateTime's less-than does: an invalid date
-// comes before every valid one and ties with another invalid one.
-qint64 instantKey(const QDateTime& date)
-{
-    return date.isValid() ? date.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
-}
 
 template <typename Key> using KeyedTodo = std::pair<Key, Todo*>;
 
@@ -61,30 +40,28 @@ void sortByKey(QList<Todo*>* todos, KeyOf keyOf, KeyLess keyLess)
         (*todos)[i] = keyed[static_cast<size_t>(i)].second;
 }
 
+// The dates sort as their local-time readings would (QDateTime's less-than orders by instant),
+// read from the held values without the conversion.
 qint64 startKey(const Todo* todo)
 {
-    return instantKey(todo->startDate(Local));
+    return DateFilter::instant(todo->start_date);
 }
 
 qint64 creationKey(const Todo* todo)
 {
-    return instantKey(todo->creationDate(Local));
+    return DateFilter::instant(todo->creation_date);
 }
 
-QString alphabeticalKey(const Todo* todo)
+// Function objects rather than functions, so that the sort inlines the comparison.
+struct Ascending
 {
-    return todo->readableFormatString();
-}
+    template <typename Key> bool operator()(const Key& a, const Key& b) const { return a < b; }
+};
 
-template <typename Key> bool ascending(const Key& a, const Key& b)
+struct Descending
 {
-    return a < b;
-}
-
-template <typename Key> bool descending(const Key& a, const Key& b)
-{
-    return b < a;
-}
+    template <typename Key> bool operator()(const Key& a, const Key& b) const { return b < a; }
+};
 
 // Removes every pointer of the set from the list in one pass.
 template <typename T> void removeAllOf(QList<T*>* list, const QSet<T*>& doomed)
@@ -144,7 +121,7 @@ Query::Query(QList<Todo*>* todos, QList<Recurrence*>* recurrences)
       sortOrder(CreationDateDesc), batchSize(0), batchCount(0), recurrences(recurrences),
       recurringTodos(new QList<Todo*>), includeRecurring(false), onlyRecurring(false),
       unfilteredRecurring(false), nextOccurrenceOnly(false), recurrence(nullptr),
-      recurringFilter(-1)
+      recurringFilter(-1), m_sortKeys(new SortKeyCache)
 {
     setObjectName(QLatin1String(queryObjectName));
     reset();
@@ -159,6 +136,7 @@ Query::~Query()
     deleteOccurrences(recurringTodos);
     delete recurringTodos;
     delete result;
+    delete m_sortKeys;
 }
 
 // The occurrences are deleted here as execute() does, not merely forgotten: the query owns
@@ -248,41 +226,64 @@ void Query::selectIntoResult()
 
 void Query::appendPassing(const QList<Todo*>& candidates)
 {
+    const DateFilter dates(*this);
+    const bool byFields = !fieldFilters->isEmpty();
+    const bool byFlags = hasFlagFilter();
+    result->reserve(result->size() + candidates.size());
+    // With no filter set every todo passes; the checks would only confirm it, one by one.
+    if (!byFields && !dates.isActive() && !byFlags) {
+        result->append(candidates);
+        return;
+    }
+    // checkFields(), checkDates() and checkFlags() in this order, each only when it can reject,
+    // with the date ranges read once for the whole pass.
     for (Todo* todo : candidates) {
-        if (passesFilter(todo))
+        if ((!byFields || checkFields(todo)) && dates.passes(*todo) &&
+            (!byFlags || checkFlags(todo)))
             result->append(todo);
     }
 }
 
-bool Query::passesFilter(Todo* todo)
+bool Query::hasFlagFilter() const
 {
-    return checkFields(todo) && checkDates(todo) && checkFlags(todo);
+    return doneFilter != -1 || alarmFilter != -1 || recurringFilter != -1;
 }
 
 void Query::sortResult()
 {
     switch (sortOrder) {
     case CreationDateDesc:
-        sortByKey(result, creationKey, descending<qint64>);
+        sortByKey(result, creationKey, Descending());
         break;
     case CreationDateAsc:
-        sortByKey(result, creationKey, ascending<qint64>);
+        sortByKey(result, creationKey, Ascending());
         break;
     case StartDateDesc:
-        sortByKey(result, startKey, descending<qint64>);
+        sortByKey(result, startKey, Descending());
         break;
     case StartDateAsc:
-        sortByKey(result, startKey, ascending<qint64>);
+        sortByKey(result, startKey, Ascending());
         break;
     case AlphabeticallyDesc:
-        sortByKey(result, alphabeticalKey, descending<QString>);
+        sortAlphabetically(true);
         break;
     case AlphabeticallyAsc:
-        sortByKey(result, alphabeticalKey, ascending<QString>);
+        sortAlphabetically(false);
         break;
     default:
         break;
     }
+}
+
+void Query::sortAlphabetically(bool descendingOrder)
+{
+    m_sortKeys->beginPass();
+    const auto keyOf = [this](const Todo* todo) { return m_sortKeys->keyOf(todo); };
+    if (descendingOrder)
+        sortByKey(result, keyOf, Descending());
+    else
+        sortByKey(result, keyOf, Ascending());
+    m_sortKeys->endPass();
 }
 
 bool Query::checkFlags(Todo* todo)
@@ -300,22 +301,7 @@ bool Query::checkFlags(Todo* todo)
 
 bool Query::checkDates(Todo* todo)
 {
-    if (isRangeSet(activeFrom, activeTo) &&
-        !spanOverlaps(activeFrom, activeTo, todo->startDate(Local), todo->endDate(Local)))
-        return false;
-    if (isRangeSet(startDateFrom, startDateTo) &&
-        !dateInRange(startDateFrom, startDateTo, todo->startDate(Local)))
-        return false;
-    if (isRangeSet(endDateFrom, endDateTo) &&
-        !dateInRange(endDateFrom, endDateTo, todo->endDate(Local)))
-        return false;
-    if (isRangeSet(creationDateFrom, creationDateTo) &&
-        !dateInRange(creationDateFrom, creationDateTo, todo->creationDate(Local)))
-        return false;
-    if (isRangeSet(lastModDateFrom, lastModDateTo) &&
-        !dateInRange(lastModDateFrom, lastModDateTo, todo->lastModificationDate(Local)))
-        return false;
-    return true;
+    return DateFilter(*this).passes(*todo);
 }
 
 bool Query::checkFields(Todo* todo)

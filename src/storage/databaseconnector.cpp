@@ -1,4 +1,5 @@
 #include "debug/log.h"
+#include "statementcache.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -17,6 +18,7 @@ DatabaseConnector::~DatabaseConnector()
 {
     // A connection that never opened (no driver) keeps its empty handle: closing does not
     // touch it, so whatever the connection left behind is freed here, the statement first.
+    StatementCache::release(sqlQuery);
     delete sqlQuery;
     delete database;
 }

@@ -96,6 +96,7 @@ bool statementFailed(const QSqlQuery& query, const char* failureMessage)
 // creation_date 5, status 6, is_done 7, note 8, format_string 9, then [is_deleted,]
 // recurrence_id and is_sample.
 const int todoDeletedColumn = 10;
+const int noRecurrence = -1;
 
 Todo* readTodo(const QSqlQuery& row, DatabaseConnector* connector, int id, const Deletion& deletion)
 {
@@ -104,10 +105,14 @@ Todo* readTodo(const QSqlQuery& row, DatabaseConnector* connector, int id, const
     const QDateTime lastModDate = dateAt(row, 4);
     const QDateTime creationDate = dateAt(row, 5);
     const int recurrenceIdColumn = deletion.fromColumn ? 11 : 10;
-    auto* todo = new Todo(connector);
-    todo->id = id;
+    const QString timeZone = row.value(3).toString();
+    // Made in the stored zone, a new todo skips the look-up of the device's zone that only the
+    // setters below would overwrite; they run exactly as for a todo made anew.
+    auto* todo =
+        new Todo(connector, id, 0, 0, noRecurrence, startDate, endDate, timeZone, lastModDate,
+                 creationDate, 0, false, false, false, false, false, QString(), QString(), false);
     // The zone comes before the dates so that their setters see the todo's own zone.
-    todo->setTimeZone(row.value(3).toString());
+    todo->setTimeZone(timeZone);
     todo->setStartDate(startDate);
     todo->setEndDate(endDate);
     todo->creation_date = creationDate;

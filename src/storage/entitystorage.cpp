@@ -1,6 +1,7 @@
 #include "debug/log.h"
 #include "entitystorage_p.h"
 #include "statementbinder.h"
+#include "statementcache.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -34,13 +35,15 @@ bool Entity::checkDbCommand()
 {
     if (!EntityStorage::hasStatementObject(sqlQuery))
         return false;
-    const QSqlError error = sqlQuery->lastError();
+    // The record's statements run on the query objects kept beside the shared one.
+    const QSqlQuery& ran = *StatementCache::lastRun(sqlQuery);
+    const QSqlError error = ran.lastError();
     if (error.type() == QSqlError::NoError)
         return true;
     oError() << modifyingFailedMessage;
     oError() << error.text();
-    oError() << sqlQuery->executedQuery();
-    logBoundValues(*sqlQuery);
+    oError() << ran.executedQuery();
+    logBoundValues(ran);
     lastError = error.text();
     return false;
 }
@@ -78,7 +81,7 @@ bool executeInsert(Entity& entity, StatementBinder& binder, int& id)
     binder.exec();
     if (!entity.checkDbCommand())
         return false;
-    id = entity.sqlQuery->lastInsertId().toInt();
+    id = StatementCache::lastRun(entity.sqlQuery)->lastInsertId().toInt();
     return true;
 }
 

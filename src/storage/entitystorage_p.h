@@ -48,7 +48,7 @@ bool insertRecord(Record& record, const char* statement, BindColumns bindColumns
     record.lastModDate = currentUtcTime();
     if (!hasStatementObject(record.sqlQuery))
         return false;
-    StatementBinder binder(record.sqlQuery, statement);
+    StatementBinder binder = StatementBinder::forWrite(record.sqlQuery, statement);
     bindColumns(binder, record);
     return executeInsert(record, binder, record.id);
 }
@@ -61,7 +61,7 @@ bool updateRecord(Record& record, const char* statement, const QString& keyPlace
     record.lastModDate = currentUtcTime();
     if (!hasStatementObject(record.sqlQuery))
         return false;
-    StatementBinder binder(record.sqlQuery, statement);
+    StatementBinder binder = StatementBinder::forWrite(record.sqlQuery, statement);
     bindColumns(binder, record);
     binder.bind(keyPlaceholder, record.id);
     return executeCommand(record, binder);
@@ -73,7 +73,7 @@ bool deleteRecord(Record& record, const char* statement, const QString& keyPlace
 {
     if (!hasStatementObject(record.sqlQuery))
         return false;
-    StatementBinder binder(record.sqlQuery, statement);
+    StatementBinder binder = StatementBinder::forWrite(record.sqlQuery, statement);
     binder.bind(keyPlaceholder, record.id);
     return executeCommand(record, binder);
 }

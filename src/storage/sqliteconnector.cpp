@@ -1,4 +1,5 @@
 #include "debug/log.h"
+#include "storage/statementcache.h"
 #include "storage/statements.h"
 
 #include <QByteArray>
@@ -136,6 +137,7 @@ bool SqliteConnector::createConnection()
     if (QSqlDatabase::contains(connectionName)) {
         // The name is taken (by an earlier connection of this connector or another one): drop
         // it and start over, the statement object first, since it holds the connection too.
+        StatementCache::release(sqlQuery);
         delete sqlQuery;
         sqlQuery = nullptr;
         delete database;
@@ -155,6 +157,7 @@ bool SqliteConnector::createConnection()
     database->setDatabaseName(databasePath);
     if (!database->open()) {
         oError() << cannotOpenMessage;
+        StatementCache::release(sqlQuery);
         delete sqlQuery;
         sqlQuery = nullptr;
         delete database;
@@ -173,6 +176,9 @@ void SqliteConnector::closeConnection()
     }
     if (!database->isOpen())
         return;
+    // The kept statements are finalised first: VACUUM needs no statement of the connection
+    // to be pending, and the connection closes cleanly only when none is left.
+    StatementCache::release(sqlQuery);
     if (sqlQuery)
         sqlQuery->exec(QLatin1String(Statements::vacuum));
     delete sqlQuery;

@@ -1,5 +1,6 @@
 #include "statementbinder.h"
 
+#include "statementcache.h"
 #include "storeddate.h"
 
 #include <QSqlQuery>
@@ -42,9 +43,9 @@ const QString& emptyText()
 } // namespace
 
 StatementBinder::StatementBinder(QSqlQuery* query, const char* statement, Navigation navigation)
-    : m_query(query), m_prepared(false)
+    : m_shared(query), m_statement(statement), m_query(query), m_prepared(false)
 {
-    LastStatement& last = lastStatement();
+    const LastStatement& last = lastStatement();
     if (navigation == Navigation::ForwardOnly)
         m_query->setForwardOnly(true);
     // Re-preparing the same text for every record costs SQLite a full compile each time; the
@@ -52,8 +53,29 @@ StatementBinder::StatementBinder(QSqlQuery* query, const char* statement, Naviga
     const bool stillPrepared = last.prepared && last.query == m_query &&
                                last.statement == statement && holdsStatement(*m_query, statement);
     m_prepared = stillPrepared || m_query->prepare(QLatin1String(statement));
+    startBinding();
+}
+
+// A kept query holds its statement prepared for good: only the values change.
+StatementBinder::StatementBinder(QSqlQuery* shared, QSqlQuery* kept, const char* statement)
+    : m_shared(shared), m_statement(statement), m_query(kept), m_prepared(true)
+{
+    startBinding();
+}
+
+StatementBinder StatementBinder::forWrite(QSqlQuery* shared, const char* statement)
+{
+    QSqlQuery* kept = StatementCache::preparedQuery(shared, statement);
+    if (!kept)
+        return StatementBinder(shared, statement);
+    return StatementBinder(shared, kept, statement);
+}
+
+void StatementBinder::startBinding()
+{
+    LastStatement& last = lastStatement();
     last.query = m_query;
-    last.statement = statement;
+    last.statement = m_statement;
     last.prepared = m_prepared;
     // clear() keeps the capacity, so binding allocates nothing after the first record.
     last.placeholders.clear();
@@ -77,8 +99,9 @@ void StatementBinder::bindDate(const QString& placeholder, const QDateTime& date
 
 void StatementBinder::exec()
 {
-    if (m_prepared)
-        m_query->exec();
+    StatementCache::noteRun(m_shared, m_query);
+    if (m_prepared && !m_query->exec() && m_query != m_shared)
+        StatementCache::retire(m_shared, m_statement);
 }
 
 QStringList StatementBinder::boundPlaceholders(const QSqlQuery& query)

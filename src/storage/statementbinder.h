@@ -26,6 +26,11 @@ public:
     StatementBinder(QSqlQuery* query, const char* statement,
                     Navigation navigation = Navigation::Any);
 
+    // A write (insert, update, delete) that runs on the query object the statement cache keeps
+    // for it beside shared, rather than on shared itself; on shared only when the statement
+    // cannot be prepared. The outcome is read back through StatementCache::lastRun(shared).
+    static StatementBinder forWrite(QSqlQuery* shared, const char* statement);
+
     void bind(const QString& placeholder, const QVariant& value);
     // Text is never bound as SQL NULL: a NULL column would never compare equal to the same
     // value bound again (selectSimilarTodoIds relies on that).
@@ -35,6 +40,10 @@ public:
 
     // Runs the statement. When preparing failed it is not run, so that the query keeps the
     // driver's own error ("no such table: ...") instead of a generic parameter mismatch.
+    // A kept statement that fails is prepared afresh the next time: a failure can come from a
+    // change of the schema by another program, after which the statement must compile against
+    // the new schema (and fail there, if its table is gone) exactly as one prepared for its
+    // one use does.
     void exec();
 
     // The placeholders bound to the statement last prepared on query through a binder, sorted
@@ -42,6 +51,11 @@ public:
     static QStringList boundPlaceholders(const QSqlQuery& query);
 
 private:
+    StatementBinder(QSqlQuery* shared, QSqlQuery* kept, const char* statement);
+    void startBinding();
+
+    QSqlQuery* m_shared;
+    const char* m_statement;
     QSqlQuery* m_query;
     bool m_prepared;
 };
