@@ -1,0 +1,89 @@
+#include "calendarreader.h"
+#include "calendarwriter.h"
+#include "icalnames.h"
+#include "importapplier.h"
+#include "linetrackingparser.h"
+
+#include <climits>
+#include <orvel/field.h>
+#include <orvel/icalendar.h>
+#include <orvel/todo.h>
+
+namespace Orvel {
+
+namespace {
+
+constexpr char uidTimeFormat[] = "yyyyMMdd'T'HHmmsszzz";
+
+// libical's defaults make some parse errors abort the process; an import must report them.
+void makeLibicalErrorsNonFatal()
+{
+    icalerror_set_errors_are_fatal(0);
+    icalerror_set_error_state(ICAL_MALFORMEDDATA_ERROR, ICAL_ERROR_NONFATAL);
+}
+
+} // namespace
+
+QByteArray ICalendar::exportTodos(const QList<Todo*>& todos)
+{
+    makeLibicalErrorsNonFatal();
+    CalendarWriter writer;
+    for (Todo* todo : todos)
+        writer.addTodo(todo);
+    return writer.text();
+}
+
+ICalendarImportReport ICalendar::importCalendar(Pool* pool, const QByteArray& text)
+{
+    makeLibicalErrorsNonFatal();
+    ICalendarImportReport report;
+    const ParsedCalendar parsed = LineTrackingParser::parse(text);
+    if (!parsed.error.isEmpty()) {
+        report.error = parsed.error;
+        report.errorLine = parsed.errorLine;
+        return report;
+    }
+    CalendarReader reader(parsed);
+    if (!reader.read()) {
+        report.error = reader.error;
+        report.errorLine = reader.errorLine;
+        return report;
+    }
+    report.warnings = parsed.warnings + reader.warnings;
+    ImportApplier(pool, &report).apply(reader.todos);
+    return report;
+}
+
+QString ICalendar::uidOf(const Todo* todo)
+{
+    const QList<Field*> remembered = todo->fieldByTypeName(uidFieldTypeName());
+    if (!remembered.isEmpty())
+        return remembered.first()->value;
+    // The creation time keeps the UID apart from the todo that had the same id in an earlier
+    // database.
+    const QString id = todo->id == INT_MIN ? QStringLiteral("new") : QString::number(todo->id);
+    return QStringLiteral("%1-%2@orvel")
+        .arg(todo->creation_date.toString(QLatin1String(uidTimeFormat)), id);
+}
+
+QString ICalendar::uidFieldTypeName()
+{
+    return QLatin1String(ICalNames::uidFieldType);
+}
+
+QString ICalendar::categoryFieldTypeName()
+{
+    return QLatin1String(ICalNames::categoryFieldType);
+}
+
+QString ICalendar::priorityFieldTypeName()
+{
+    return QLatin1String(ICalNames::priorityFieldType);
+}
+
+QString ICalendar::descriptionFieldTypeName()
+{
+    return QLatin1String(ICalNames::descriptionFieldType);
+}
+
+} // namespace Orvel
