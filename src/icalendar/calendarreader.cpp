@@ -3,6 +3,7 @@
 #include "icalnames.h"
 #include "icaltimes.h"
 
+#include <QRegularExpression>
 #include <cstdlib>
 #include <cstring>
 #include <orvel/icalendar.h>
@@ -30,6 +31,8 @@ const char* const keptExtensions[] = {
     ICalNames::ruleKind,   ICalNames::repeatsOn,  ICalNames::repeatsEvery,
     ICalNames::rangeStart, ICalNames::rangeEnd,   ICalNames::instancingDate,
     ICalNames::field};
+
+const char* const ruleParts[] = {"EXDATE", "RDATE", "EXRULE"};
 
 bool isOneOf(const char* name, const char* const* names, std::size_t count)
 {
@@ -142,8 +145,7 @@ bool CalendarReader::readCalendar(icalcomponent* calendar)
                 return false;
         } else {
             warn(child, nullptr,
-                 QStringLiteral("%1 skipped: only to-dos are imported")
-                     .arg(fromUtf8(icalcomponent_kind_to_string(kind))));
+                 QStringLiteral("%1 skipped: only to-dos are imported").arg(componentName(child)));
         }
     }
     return true;
@@ -153,7 +155,7 @@ bool CalendarReader::checkLibicalErrors(icalcomponent* component)
 {
     icalproperty* problem = icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY);
     if (problem)
-        return fail(component, nullptr, fromUtf8(icalproperty_get_xlicerror(problem)));
+        return failOnLibicalError(component, fromUtf8(icalproperty_get_xlicerror(problem)));
     if (icalcomponent_isa(component) == ICAL_XLICINVALID_COMPONENT)
         return fail(component, nullptr, QStringLiteral("unknown component"));
     for (icalcomponent* child = icalcomponent_get_first_component(component, ICAL_ANY_COMPONENT);
@@ -162,6 +164,24 @@ bool CalendarReader::checkLibicalErrors(icalcomponent* component)
             return false;
     }
     return true;
+}
+
+bool CalendarReader::failOnLibicalError(const icalcomponent* component, const QString& message)
+{
+    // libical names the property in its message but not the line: take the line of the
+    // property it names, else the component's.
+    const ComponentLines* lines = m_lines.value(component);
+    static const QRegularExpression words(QStringLiteral("[A-Z][A-Z0-9-]+"));
+    QRegularExpressionMatchIterator word = words.globalMatch(message);
+    while (lines && word.hasNext()) {
+        const QByteArray name = word.next().captured().toUtf8();
+        if (lines->firstLineOf.contains(name)) {
+            error = message;
+            errorLine = lines->firstLineOf.value(name);
+            return false;
+        }
+    }
+    return fail(component, nullptr, message);
 }
 
 bool CalendarReader::checkTimezone(icalcomponent* timezone)
@@ -342,13 +362,11 @@ bool CalendarReader::readStamps(icalcomponent* vtodo, icalcomponent* calendar, I
 
 void CalendarReader::readState(icalcomponent* vtodo, IncomingTodo* todo)
 {
+    // A completion time says the todo was completed, whatever STATUS a program left beside it.
     icalproperty* status = icalcomponent_get_first_property(vtodo, ICAL_STATUS_PROPERTY);
-    if (!status) {
-        todo->done = icalcomponent_get_first_property(vtodo, ICAL_COMPLETED_PROPERTY) != nullptr;
-        return;
-    }
-    const icalproperty_status value = icalproperty_get_status(status);
-    todo->done = value == ICAL_STATUS_COMPLETED;
+    const icalproperty_status value = status ? icalproperty_get_status(status) : ICAL_STATUS_NONE;
+    todo->done = value == ICAL_STATUS_COMPLETED ||
+                 icalcomponent_get_first_property(vtodo, ICAL_COMPLETED_PROPERTY) != nullptr;
     if (value == ICAL_STATUS_CANCELLED)
         warn(vtodo, "STATUS", QStringLiteral("STATUS:CANCELLED kept as not done"));
 }
@@ -424,7 +442,7 @@ bool CalendarReader::readRule(icalcomponent* vtodo, IncomingTodo* todo)
         if (!todo->hasDates)
             dropped.append(QStringLiteral("a rule without DTSTART"));
     }
-    for (const char* name : {"EXDATE", "RDATE", "EXRULE"}) {
+    for (const char* name : ruleParts) {
         if (icalcomponent_get_first_property(vtodo, icalproperty_string_to_kind(name)))
             dropped.append(QString::fromLatin1(name));
     }
@@ -552,11 +570,16 @@ void CalendarReader::warnAboutRest(icalcomponent* vtodo)
 {
     // Several values of one property (libical splits them) give one warning.
     QSet<QByteArray> warned;
+    // Asked before the walk: libical has one property iterator per component.
+    const bool hasRule = icalcomponent_get_first_property(vtodo, ICAL_RRULE_PROPERTY) != nullptr;
     for (icalproperty* property = icalcomponent_get_first_property(vtodo, ICAL_ANY_PROPERTY);
          property; property = icalcomponent_get_next_property(vtodo, ICAL_ANY_PROPERTY)) {
         const char* name = icalproperty_get_property_name(property);
         if (!name || isOneOf(name, keptProperties, std::size(keptProperties)) ||
             isOneOf(name, keptExtensions, std::size(keptExtensions)) || warned.contains(name))
+            continue;
+        // With a rule, these are named in the warning about the rule.
+        if (hasRule && isOneOf(name, ruleParts, std::size(ruleParts)))
             continue;
         warned.insert(name);
         warn(vtodo, name, QStringLiteral("%1 dropped").arg(fromUtf8(name)));
@@ -565,9 +588,14 @@ void CalendarReader::warnAboutRest(icalcomponent* vtodo)
          child = icalcomponent_get_next_component(vtodo, ICAL_ANY_COMPONENT)) {
         if (icalcomponent_isa(child) != ICAL_VALARM_COMPONENT)
             warn(child, nullptr,
-                 QStringLiteral("%1 inside VTODO dropped")
-                     .arg(fromUtf8(icalcomponent_kind_to_string(icalcomponent_isa(child)))));
+                 QStringLiteral("%1 inside VTODO dropped").arg(componentName(child)));
     }
+}
+
+QString CalendarReader::componentName(const icalcomponent* component) const
+{
+    const ComponentLines* lines = m_lines.value(component);
+    return lines ? QString::fromUtf8(lines->name) : QString();
 }
 
 int CalendarReader::lineOf(const icalcomponent* component, const char* property) const

@@ -44,6 +44,7 @@ private:
     void indexComponents(icalcomponent* component, int* index);
     bool readCalendar(icalcomponent* calendar);
     bool checkLibicalErrors(icalcomponent* component);
+    bool failOnLibicalError(const icalcomponent* component, const QString& message);
     bool checkTimezone(icalcomponent* timezone);
     bool readTodo(icalcomponent* vtodo, icalcomponent* calendar);
     bool readTime(icalcomponent* vtodo, icalcomponent* calendar, icalproperty_kind kind,
@@ -61,6 +62,7 @@ private:
     void readAlarms(icalcomponent* vtodo, IncomingTodo* todo);
     void warnAboutRest(icalcomponent* vtodo);
 
+    QString componentName(const icalcomponent* component) const;
     int lineOf(const icalcomponent* component, const char* property = nullptr) const;
     void warn(const icalcomponent* component, const char* property, const QString& text);
     bool fail(const icalcomponent* component, const char* property, const QString& text);

@@ -164,6 +164,7 @@ private:
                                         .arg(QString::fromUtf8(component)));
         ComponentLines lines;
         lines.beginLine = lineNumber;
+        lines.name = component;
         m_result.components.push_back(lines);
         m_open.push_back(static_cast<int>(m_result.components.size()) - 1);
         m_openNames.push_back(component);

@@ -15,6 +15,7 @@ namespace Orvel {
 struct ComponentLines
 {
     int beginLine = 0;
+    QByteArray name;
     QHash<QByteArray, int> firstLineOf;
 
     int lineOf(const char* propertyName) const

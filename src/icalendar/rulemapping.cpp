@@ -265,7 +265,8 @@ bool RuleMapping::monthlyByWeekdayFrom(const icalrecurrencetype& recurrence, Rul
         pattern[firstWeekdayPosition + qtWeekday(recurrence.by_day[i]) - 1] = QLatin1Char('1');
     }
     if (position == 0 || position < -1 || position > weekFlagCount - 1) {
-        dropped->append(QStringLiteral("BYDAY with the ordinal %1").arg(position));
+        dropped->append(position == 0 ? QStringLiteral("BYDAY without ordinal in a monthly rule")
+                                      : QStringLiteral("BYDAY with the ordinal %1").arg(position));
         return false;
     }
     pattern[position == -1 ? lastWeekPosition : position] = QLatin1Char('1');
