@@ -4,6 +4,8 @@
 #include "attachmentcommand.h"
 #include "console.h"
 #include "editcommand.h"
+#include "exportcommand.h"
+#include "importcommand.h"
 #include "instancecommand.h"
 #include "listcommand.h"
 #include "repeatcommand.h"
@@ -47,6 +49,8 @@ Application::Application()
     m_commands.emplace_back(new RepeatCommand);
     m_commands.emplace_back(new InstanceCommand(InstanceCommand::UpToDate));
     m_commands.emplace_back(new InstanceCommand(InstanceCommand::NextOccurrence));
+    m_commands.emplace_back(new ExportCommand);
+    m_commands.emplace_back(new ImportCommand);
 }
 
 Application::~Application() = default;
