@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <orvel/icalendar.h>
 
 namespace Orvel {

@@ -61,7 +61,10 @@ QString ICalendar::uidOf(const Todo* todo)
         return remembered.first()->value;
     // The creation time keeps the UID apart from the todo that had the same id in an earlier
     // database.
-    const QString id = todo->id == INT_MIN ? QStringLiteral("new") : QString::number(todo->id);
+    // A todo without row has no id yet; its address keeps it apart within one export.
+    const QString id = todo->id == INT_MIN
+                           ? QStringLiteral("new-") + QString::number(quintptr(todo), 16)
+                           : QString::number(todo->id);
     return QStringLiteral("%1-%2@orvel")
         .arg(todo->creation_date.toString(QLatin1String(uidTimeFormat)), id);
 }
