@@ -176,9 +176,9 @@ bool CalendarReader::failOnLibicalError(const icalcomponent* component, const QS
     QRegularExpressionMatchIterator word = words.globalMatch(message);
     while (lines && word.hasNext()) {
         const QByteArray name = word.next().captured().toUtf8();
-        if (lines->firstLineOf.contains(name)) {
+        if (const auto* property = lines->find(name.constData(), std::size_t(name.size()))) {
             error = message;
-            errorLine = lines->firstLineOf.value(name);
+            errorLine = property->second;
             return false;
         }
     }
@@ -244,7 +244,8 @@ bool CalendarReader::readTime(icalcomponent* vtodo, icalcomponent* calendar, ica
         return fail(vtodo, name, QStringLiteral("invalid date in %1").arg(fromUtf8(name)));
     time->present = true;
     time->isDate = value_time.is_date;
-    time->wallClock = ICalTimes::digits(value_time, Qt::LocalTime);
+    // The digits only; labelled UTC because a local label would make Qt look up the device's zone.
+    time->wallClock = ICalTimes::digits(value_time, Qt::UTC);
     if (time->isDate) {
         time->floating = true;
         return true;
@@ -303,11 +304,13 @@ bool CalendarReader::readDates(icalcomponent* vtodo, icalcomponent* calendar, In
     if (!start.present) {
         todo->end =
             due.isDate
-                ? instantInZone(QDateTime(due.wallClock.date().addDays(-1), lastMinute), offset)
+                ? instantInZone(QDateTime(due.wallClock.date().addDays(-1), lastMinute, Qt::UTC),
+                                offset)
                 : due.instant;
         todo->start =
             due.isDate
-                ? instantInZone(QDateTime(due.wallClock.date().addDays(-1), QTime(0, 0)), offset)
+                ? instantInZone(QDateTime(due.wallClock.date().addDays(-1), QTime(0, 0), Qt::UTC),
+                                offset)
                 : due.instant;
         return true;
     }
@@ -315,7 +318,8 @@ bool CalendarReader::readDates(icalcomponent* vtodo, icalcomponent* calendar, In
     if (due.present) {
         todo->end =
             due.isDate
-                ? instantInZone(QDateTime(due.wallClock.date().addDays(-1), lastMinute), offset)
+                ? instantInZone(QDateTime(due.wallClock.date().addDays(-1), lastMinute, Qt::UTC),
+                                offset)
                 : due.instant;
     } else if (duration) {
         const int seconds = icaldurationtype_as_int(icalproperty_get_duration(duration));
@@ -338,7 +342,8 @@ void CalendarReader::settleFloating(Time* time, const QString& zone) const
         time->instant = instantInZone(time->wallClock, time->offset);
         return;
     }
-    time->instant = time->wallClock.toUTC();
+    time->instant =
+        QDateTime(time->wallClock.date(), time->wallClock.time(), Qt::LocalTime).toUTC();
     time->offset = ICalTimes::deviceOffset(time->instant);
 }
 
@@ -463,14 +468,14 @@ bool CalendarReader::readRule(icalcomponent* vtodo, IncomingTodo* todo)
     const int offset = ICalTimes::zoneOffset(todo->zone);
     const icaltimetype until = recurrence.until;
     if (!rrule || icaltime_is_null_time(until))
-        rule.rangeEnd = instantInZone(QDateTime(endlessDate, QTime(0, 0)), offset);
+        rule.rangeEnd = instantInZone(QDateTime(endlessDate, QTime(0, 0), Qt::UTC), offset);
     else if (until.is_date)
-        rule.rangeEnd = instantInZone(
-            ICalTimes::digits(until, Qt::LocalTime).addSecs(secondsPerDay - 1), offset);
+        rule.rangeEnd =
+            instantInZone(ICalTimes::digits(until, Qt::UTC).addSecs(secondsPerDay - 1), offset);
     else if (icaltime_is_utc(until))
         rule.rangeEnd = ICalTimes::digits(until, Qt::UTC);
     else
-        rule.rangeEnd = instantInZone(ICalTimes::digits(until, Qt::LocalTime), offset);
+        rule.rangeEnd = instantInZone(ICalTimes::digits(until, Qt::UTC), offset);
     applyExactRuleValues(vtodo, rrule ? &recurrence : nullptr, todo);
     return true;
 }

@@ -23,6 +23,7 @@ constexpr int endlessYear = 9999;
 constexpr char emptyValueParameter[] = "X-ORVEL-EMPTY";
 constexpr char alarmFallbackText[] = "Reminder";
 constexpr int highestPriority = 9;
+constexpr int defaultSnoozeInterval = 5;
 
 void addX(icalcomponent* component, const char* name, const QString& value)
 {
@@ -59,7 +60,7 @@ void freeAttachmentText(char* data, void*)
 
 CalendarWriter::CalendarWriter()
     : m_calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT)),
-      m_stamp(QDateTime::currentDateTimeUtc())
+      m_stamp(ICalTimes::utcTime(QDateTime::currentDateTimeUtc()))
 {
     icalcomponent_add_property(m_calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(m_calendar.get(), icalproperty_new_prodid(ICalNames::productId));
@@ -67,8 +68,8 @@ CalendarWriter::CalendarWriter()
 
 void CalendarWriter::addTodo(Todo* todo)
 {
-    icalcomponent* vtodo = icalcomponent_new(ICAL_VTODO_COMPONENT);
-    m_todos.push_back(vtodo);
+    ComponentHandle handle(icalcomponent_new(ICAL_VTODO_COMPONENT));
+    icalcomponent* vtodo = handle.get();
     addIdentity(vtodo, todo);
     addDates(vtodo, todo);
     addState(vtodo, todo);
@@ -81,17 +82,22 @@ void CalendarWriter::addTodo(Todo* todo)
         addAttachment(vtodo, binary);
     for (const Alarm* alarm : *todo->alarms)
         addAlarm(vtodo, todo, alarm);
+    // Written and freed at once: one small tree at a time stays in the processor's caches,
+    // where a tree of every todo would not.
+    char* text = icalcomponent_as_ical_string_r(vtodo);
+    m_todos.append(text);
+    icalmemory_free_buffer(text);
 }
 
 QByteArray CalendarWriter::text()
 {
-    // The zones go first so that a reader meets each TZID's definition before its use.
-    for (icalcomponent* vtodo : m_todos)
-        icalcomponent_add_component(m_calendar.get(), vtodo);
+    // libical writes the frame with the zones; the todos go before its END line.
+    char* frame = icalcomponent_as_ical_string_r(m_calendar.get());
+    QByteArray result(frame);
+    icalmemory_free_buffer(frame);
+    const int end = result.lastIndexOf("END:VCALENDAR");
+    result.insert(end < 0 ? result.size() : end, m_todos);
     m_todos.clear();
-    char* text = icalcomponent_as_ical_string_r(m_calendar.get());
-    QByteArray result(text);
-    icalmemory_free_buffer(text);
     return result;
 }
 
@@ -99,7 +105,7 @@ void CalendarWriter::addIdentity(icalcomponent* vtodo, const Todo* todo) const
 {
     const QByteArray uid = ICalendar::uidOf(todo).toUtf8();
     icalcomponent_add_property(vtodo, icalproperty_new_uid(uid.constData()));
-    icalcomponent_add_property(vtodo, icalproperty_new_dtstamp(ICalTimes::utcTime(m_stamp)));
+    icalcomponent_add_property(vtodo, icalproperty_new_dtstamp(m_stamp));
     icalcomponent_add_property(vtodo,
                                icalproperty_new_created(ICalTimes::utcTime(todo->creation_date)));
     icalcomponent_add_property(
@@ -112,10 +118,13 @@ void CalendarWriter::addIdentity(icalcomponent* vtodo, const Todo* todo) const
 
 void CalendarWriter::addDates(icalcomponent* vtodo, const Todo* todo)
 {
-    addX(vtodo, ICalNames::zone, todo->time_zone);
     const QDateTime start = todo->startDate(Stored);
     const QDateTime end = todo->endDate(Stored);
-    if (isWholeDay(start, end)) {
+    const bool wholeDay = isWholeDay(start, end);
+    // A TZID gives the zone of a timed todo; dates and zone strings of other forms need it said.
+    if (wholeDay || !ICalTimes::isZoneString(todo->time_zone))
+        addX(vtodo, ICalNames::zone, todo->time_zone);
+    if (wholeDay) {
         // A date DUE is the day by which the todo is due, the first day after its span.
         icalcomponent_add_property(vtodo,
                                    icalproperty_new_dtstart(ICalTimes::dateOnly(start.date())));
@@ -247,10 +256,13 @@ void CalendarWriter::addAlarm(icalcomponent* vtodo, const Todo* todo, const Alar
     icalproperty* triggerProperty = icalproperty_new_trigger(trigger);
     icalproperty_add_parameter(triggerProperty, icalparameter_new_value(ICAL_VALUE_DATETIME));
     icalcomponent_add_property(valarm, triggerProperty);
-    addX(valarm, ICalNames::alarmActive,
-         alarm->is_active ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
-    addX(valarm, ICalNames::snooze, QString::number(alarm->snooze));
-    addX(valarm, ICalNames::snoozeInterval, QString::number(alarm->snooze_interval));
+    // Only what differs from an alarm of another program: armed, no snooze, 5 minutes.
+    if (!alarm->is_active)
+        addX(valarm, ICalNames::alarmActive, QStringLiteral("FALSE"));
+    if (alarm->snooze != 0)
+        addX(valarm, ICalNames::snooze, QString::number(alarm->snooze));
+    if (alarm->snooze_interval != defaultSnoozeInterval)
+        addX(valarm, ICalNames::snoozeInterval, QString::number(alarm->snooze_interval));
     icalcomponent_add_component(vtodo, valarm);
 }
 

@@ -7,7 +7,6 @@
 #include <QDateTime>
 #include <QSet>
 #include <QString>
-#include <vector>
 
 namespace Orvel {
 
@@ -41,9 +40,10 @@ private:
     icalproperty* zonedTime(icalproperty* property, const QString& zoneId) const;
 
     ComponentHandle m_calendar;
-    std::vector<icalcomponent*> m_todos;
+    // The VTODOs written so far.
+    QByteArray m_todos;
     QSet<QString> m_zones;
-    QDateTime m_stamp;
+    icaltimetype m_stamp;
 };
 
 } // namespace Orvel

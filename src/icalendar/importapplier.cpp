@@ -109,7 +109,9 @@ Todo* ImportApplier::create(const IncomingTodo& incoming)
 
 void ImportApplier::fill(Todo* todo, const IncomingTodo& incoming)
 {
-    if (!incoming.zone.isEmpty())
+    // Values that are already right are not set again: every setter marks the todo modified,
+    // and a new todo already holds most of them.
+    if (!incoming.zone.isEmpty() && todo->time_zone != incoming.zone)
         todo->setTimeZone(incoming.zone);
     if (incoming.hasDates) {
         // UTC values are stored unchanged.
@@ -117,10 +119,14 @@ void ImportApplier::fill(Todo* todo, const IncomingTodo& incoming)
         todo->setEndDate(incoming.end);
     }
     // The format string rewrites the note, so the note comes second.
-    todo->setFormatString(incoming.formatString);
-    todo->setNote(incoming.note);
-    todo->setIsDone(incoming.done);
-    todo->setStatus(incoming.status);
+    if (todo->format_string != incoming.formatString)
+        todo->setFormatString(incoming.formatString);
+    if (todo->note != incoming.note)
+        todo->setNote(incoming.note);
+    if (todo->is_done != incoming.done)
+        todo->setIsDone(incoming.done);
+    if (todo->status != incoming.status)
+        todo->setStatus(incoming.status);
     if (incoming.created.isValid())
         todo->creation_date = incoming.created;
     replaceFields(todo, incoming);
@@ -136,10 +142,17 @@ void ImportApplier::replaceAlarms(Todo* todo, const IncomingTodo& incoming)
         if (alarm->todo != todo)
             alarm->setTodo(todo);
         const IncomingAlarm& values = incoming.alarms.at(i);
-        alarm->setAlarmTime(values.time);
-        alarm->setIsActive(values.active);
-        alarm->setSnooze(values.snooze);
-        alarm->setSnoozeInterval(values.snoozeInterval);
+        if (alarm->alarm_time != values.time) {
+            // The one setter that does not mark its record modified.
+            alarm->setAlarmTime(values.time);
+            alarm->modified();
+        }
+        if (alarm->is_active != values.active)
+            alarm->setIsActive(values.active);
+        if (alarm->snooze != values.snooze)
+            alarm->setSnooze(values.snooze);
+        if (alarm->snooze_interval != values.snoozeInterval)
+            alarm->setSnoozeInterval(values.snoozeInterval);
     }
     for (int i = incoming.alarms.size(); i < existing.size(); ++i)
         retire(existing.at(i), todo);
@@ -178,9 +191,12 @@ void ImportApplier::replaceFields(Todo* todo, const IncomingTodo& incoming)
             field->setFieldType(type);
         if (field->todo != todo)
             field->setTodo(todo);
-        field->setValue(values.value);
-        field->setDbId(values.dbId);
-        field->setContactId(values.contactId);
+        if (field->value != values.value)
+            field->setValue(values.value);
+        if (field->db_id != values.dbId)
+            field->setDbId(values.dbId);
+        if (field->contact_id != values.contactId)
+            field->setContactId(values.contactId);
     }
     for (int i = incoming.fields.size(); i < existing.size(); ++i)
         retire(existing.at(i), todo);

@@ -47,10 +47,14 @@ int lineAt(const QByteArray& text, int offset)
     return static_cast<int>(std::count(text.constData(), text.constData() + offset, '\n')) + 1;
 }
 
-QByteArray propertyName(const char* line)
+std::size_t propertyNameLength(const char* line)
 {
-    const std::size_t length = std::strcspn(line, ";:");
-    return QByteArray(line, static_cast<int>(length)).trimmed().toUpper();
+    return std::strcspn(line, ";:");
+}
+
+bool isName(const char* line, std::size_t length, const char* name)
+{
+    return length == std::strlen(name) && qstrnicmp(line, name, static_cast<uint>(length)) == 0;
 }
 
 QByteArray componentName(const char* line)
@@ -134,23 +138,23 @@ private:
     {
         if (isBlank(line))
             return true;
-        const QByteArray name = propertyName(line);
-        if (name == "BEGIN")
+        const std::size_t length = propertyNameLength(line);
+        if (isName(line, length, "BEGIN"))
             return begin(parser, line, lineNumber);
-        if (name == "END")
+        if (isName(line, length, "END"))
             return end(parser, line, lineNumber);
         if (m_open.empty())
             return fail(lineNumber, QStringLiteral("content outside of BEGIN:VCALENDAR and "
                                                    "END:VCALENDAR"));
         ComponentLines& lines = m_result.components[m_open.back()];
-        if (!lines.firstLineOf.contains(name))
-            lines.firstLineOf.insert(name, lineNumber);
+        if (!lines.find(line, length))
+            lines.properties.emplace_back(QByteArray(line, int(length)).toUpper(), lineNumber);
         // libical refuses a property without value; other programs write them, so they are
         // dropped with a warning instead of failing the whole file.
         if (hasEmptyValue(line)) {
             m_result.warnings.append(QStringLiteral("line %1: %2 without value dropped")
                                          .arg(lineNumber)
-                                         .arg(QString::fromUtf8(name)));
+                                         .arg(QString::fromUtf8(line, int(length)).toUpper()));
             return true;
         }
         return feed(parser, line, lineNumber);
@@ -231,6 +235,22 @@ private:
     std::vector<int> m_open;
     std::vector<QByteArray> m_openNames;
 };
+
+const std::pair<QByteArray, int>* ComponentLines::find(const char* propertyName,
+                                                       std::size_t length) const
+{
+    for (const std::pair<QByteArray, int>& property : properties) {
+        if (isName(propertyName, length, property.first.constData()))
+            return &property;
+    }
+    return nullptr;
+}
+
+int ComponentLines::lineOf(const char* propertyName) const
+{
+    const std::pair<QByteArray, int>* property = find(propertyName, std::strlen(propertyName));
+    return property ? property->second : beginLine;
+}
 
 ParsedCalendar LineTrackingParser::parse(const QByteArray& text)
 {

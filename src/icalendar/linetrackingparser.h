@@ -4,24 +4,24 @@
 #include "icalhandles.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 namespace Orvel {
 
-// Where a component and the first property of each name in it stand in the text.
+// Where a component and the first property of each name in it stand in the text. A component
+// holds a dozen names or so: a list searched from the front is cheaper than a hash per component.
 struct ComponentLines
 {
     int beginLine = 0;
     QByteArray name;
-    QHash<QByteArray, int> firstLineOf;
+    std::vector<std::pair<QByteArray, int>> properties;
 
-    int lineOf(const char* propertyName) const
-    {
-        return firstLineOf.value(propertyName, beginLine);
-    }
+    // The entry of the name (any case), or null.
+    const std::pair<QByteArray, int>* find(const char* propertyName, std::size_t length) const;
+    // The line of the first property of that name; the component's line when there is none.
+    int lineOf(const char* propertyName) const;
 };
 
 // What the parser made of a text: the VCALENDAR trees, the lines of every component in
