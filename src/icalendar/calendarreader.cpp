@@ -4,6 +4,7 @@
 #include "icaltimes.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -203,10 +204,11 @@ bool CalendarReader::checkTimezone(icalcomponent* timezone)
 
 bool CalendarReader::readTodo(icalcomponent* vtodo, icalcomponent* calendar)
 {
+    indexProperties(vtodo);
     IncomingTodo todo;
     todo.line = lineOf(vtodo);
     todo.uid = fromUtf8(icalcomponent_get_uid(vtodo));
-    if (icalcomponent_get_first_property(vtodo, ICAL_RECURRENCEID_PROPERTY)) {
+    if (firstOf(vtodo, ICAL_RECURRENCEID_PROPERTY)) {
         warn(vtodo, "RECURRENCE-ID",
              QStringLiteral("VTODO %1 changes one occurrence of a repeating to-do; skipped")
                  .arg(todo.uid));
@@ -230,7 +232,7 @@ bool CalendarReader::readTodo(icalcomponent* vtodo, icalcomponent* calendar)
 bool CalendarReader::readTime(icalcomponent* vtodo, icalcomponent* calendar, icalproperty_kind kind,
                               Time* time)
 {
-    icalproperty* property = icalcomponent_get_first_property(vtodo, kind);
+    icalproperty* property = firstOf(vtodo, kind);
     if (!property)
         return true;
     const char* name = icalproperty_kind_to_string(kind);
@@ -290,7 +292,7 @@ bool CalendarReader::readDates(icalcomponent* vtodo, icalcomponent* calendar, In
     const QString zone = ICalTimes::isZoneString(exactZone) ? exactZone : QString();
     settleFloating(&start, zone);
     settleFloating(&due, zone);
-    icalproperty* duration = icalcomponent_get_first_property(vtodo, ICAL_DURATION_PROPERTY);
+    icalproperty* duration = firstOf(vtodo, ICAL_DURATION_PROPERTY);
     const Time& first = start.present ? start : due;
     if (!first.present) {
         todo->zone = zone;
@@ -369,10 +371,10 @@ bool CalendarReader::readStamps(icalcomponent* vtodo, icalcomponent* calendar, I
 void CalendarReader::readState(icalcomponent* vtodo, IncomingTodo* todo)
 {
     // A completion time says the todo was completed, whatever STATUS a program left beside it.
-    icalproperty* status = icalcomponent_get_first_property(vtodo, ICAL_STATUS_PROPERTY);
+    icalproperty* status = firstOf(vtodo, ICAL_STATUS_PROPERTY);
     const icalproperty_status value = status ? icalproperty_get_status(status) : ICAL_STATUS_NONE;
-    todo->done = value == ICAL_STATUS_COMPLETED ||
-                 icalcomponent_get_first_property(vtodo, ICAL_COMPLETED_PROPERTY) != nullptr;
+    todo->done =
+        value == ICAL_STATUS_COMPLETED || firstOf(vtodo, ICAL_COMPLETED_PROPERTY) != nullptr;
     if (value == ICAL_STATUS_CANCELLED)
         warn(vtodo, "STATUS", QStringLiteral("STATUS:CANCELLED kept as not done"));
 }
@@ -385,12 +387,14 @@ void CalendarReader::readExtensions(icalcomponent* vtodo, IncomingTodo* todo)
     todo->formatString = xValue(vtodo, ICalNames::formatString);
     bool sample = false;
     if (readBool(xValue(vtodo, ICalNames::sample), &sample) && sample && !todo->hasRule &&
-        icalcomponent_get_first_property(vtodo, ICAL_RRULE_PROPERTY) == nullptr &&
+        firstOf(vtodo, ICAL_RRULE_PROPERTY) == nullptr &&
         xValue(vtodo, ICalNames::ruleKind).isEmpty())
         todo->isSample = true;
     todo->instanceOf = xValue(vtodo, ICalNames::instanceOf);
-    for (icalproperty* property = icalcomponent_get_first_property(vtodo, ICAL_X_PROPERTY);
-         property; property = icalcomponent_get_next_property(vtodo, ICAL_X_PROPERTY)) {
+    for (const auto& entry : m_properties) {
+        if (entry.first != ICAL_X_PROPERTY)
+            continue;
+        icalproperty* property = entry.second;
         if (qstricmp(icalproperty_get_x_name(property), ICalNames::field) != 0)
             continue;
         IncomingField field;
@@ -406,21 +410,22 @@ void CalendarReader::readExtensions(icalcomponent* vtodo, IncomingTodo* todo)
 
 void CalendarReader::readStandardFields(icalcomponent* vtodo, IncomingTodo* todo)
 {
-    for (icalproperty* property = icalcomponent_get_first_property(vtodo, ICAL_CATEGORIES_PROPERTY);
-         property; property = icalcomponent_get_next_property(vtodo, ICAL_CATEGORIES_PROPERTY)) {
+    for (const auto& entry : m_properties) {
+        if (entry.first != ICAL_CATEGORIES_PROPERTY)
+            continue;
+        icalproperty* property = entry.second;
         todo->fields.append({ICalendar::categoryFieldTypeName(),
                              fromUtf8(icalproperty_get_categories(property)),
                              {},
                              {}});
     }
-    if (icalproperty* priority = icalcomponent_get_first_property(vtodo, ICAL_PRIORITY_PROPERTY)) {
+    if (icalproperty* priority = firstOf(vtodo, ICAL_PRIORITY_PROPERTY)) {
         todo->fields.append({ICalendar::priorityFieldTypeName(),
                              QString::number(icalproperty_get_priority(priority)),
                              {},
                              {}});
     }
-    if (icalproperty* description =
-            icalcomponent_get_first_property(vtodo, ICAL_DESCRIPTION_PROPERTY)) {
+    if (icalproperty* description = firstOf(vtodo, ICAL_DESCRIPTION_PROPERTY)) {
         todo->fields.append({ICalendar::descriptionFieldTypeName(),
                              fromUtf8(icalproperty_get_description(description)),
                              {},
@@ -430,7 +435,7 @@ void CalendarReader::readStandardFields(icalcomponent* vtodo, IncomingTodo* todo
 
 bool CalendarReader::readRule(icalcomponent* vtodo, IncomingTodo* todo)
 {
-    icalproperty* rrule = icalcomponent_get_first_property(vtodo, ICAL_RRULE_PROPERTY);
+    icalproperty* rrule = firstOf(vtodo, ICAL_RRULE_PROPERTY);
     const bool exactKindOnly = !rrule && xValue(vtodo, ICalNames::ruleKind) == QLatin1String("0");
     if (!rrule && !exactKindOnly)
         return true;
@@ -439,7 +444,7 @@ bool CalendarReader::readRule(icalcomponent* vtodo, IncomingTodo* todo)
     icalrecurrencetype_clear(&recurrence);
     if (rrule) {
         recurrence = icalproperty_get_rrule(rrule);
-        if (icalcomponent_get_next_property(vtodo, ICAL_RRULE_PROPERTY))
+        if (countOf(ICAL_RRULE_PROPERTY) > 1)
             dropped.append(QStringLiteral("a second RRULE"));
         const QDate startDate = todo->start.isValid()
                                     ? todo->start.addSecs(ICalTimes::zoneOffset(todo->zone)).date()
@@ -449,7 +454,7 @@ bool CalendarReader::readRule(icalcomponent* vtodo, IncomingTodo* todo)
             dropped.append(QStringLiteral("a rule without DTSTART"));
     }
     for (const char* name : ruleParts) {
-        if (icalcomponent_get_first_property(vtodo, icalproperty_string_to_kind(name)))
+        if (firstOf(vtodo, icalproperty_string_to_kind(name)))
             dropped.append(QString::fromLatin1(name));
     }
     if (!dropped.isEmpty()) {
@@ -513,8 +518,10 @@ void CalendarReader::applyExactRuleValues(icalcomponent* vtodo, const icalrecurr
 
 bool CalendarReader::readAttachments(icalcomponent* vtodo, IncomingTodo* todo)
 {
-    for (icalproperty* property = icalcomponent_get_first_property(vtodo, ICAL_ATTACH_PROPERTY);
-         property; property = icalcomponent_get_next_property(vtodo, ICAL_ATTACH_PROPERTY)) {
+    for (const auto& entry : m_properties) {
+        if (entry.first != ICAL_ATTACH_PROPERTY)
+            continue;
+        icalproperty* property = entry.second;
         icalattach* attach = icalproperty_get_attach(property);
         if (!attach || icalattach_get_is_url(attach)) {
             warn(vtodo, "ATTACH", QStringLiteral("ATTACH with a URL dropped"));
@@ -577,9 +584,9 @@ void CalendarReader::warnAboutRest(icalcomponent* vtodo)
     // Several values of one property (libical splits them) give one warning.
     QSet<QByteArray> warned;
     // Asked before the walk: libical has one property iterator per component.
-    const bool hasRule = icalcomponent_get_first_property(vtodo, ICAL_RRULE_PROPERTY) != nullptr;
-    for (icalproperty* property = icalcomponent_get_first_property(vtodo, ICAL_ANY_PROPERTY);
-         property; property = icalcomponent_get_next_property(vtodo, ICAL_ANY_PROPERTY)) {
+    const bool hasRule = firstOf(vtodo, ICAL_RRULE_PROPERTY) != nullptr;
+    for (const auto& entry : m_properties) {
+        icalproperty* property = entry.second;
         const char* name = icalproperty_get_property_name(property);
         if (!name || isOneOf(name, keptProperties, std::size(keptProperties)) ||
             isOneOf(name, keptExtensions, std::size(keptExtensions)) || warned.contains(name))
@@ -624,8 +631,45 @@ bool CalendarReader::fail(const icalcomponent* component, const char* property, 
     return false;
 }
 
+void CalendarReader::indexProperties(icalcomponent* vtodo)
+{
+    // libical finds a property of a kind by walking the component's list from the front; one
+    // walk here replaces the thirty or so that reading a VTODO would take.
+    m_indexed = vtodo;
+    m_properties.clear();
+    for (icalproperty* property = icalcomponent_get_first_property(vtodo, ICAL_ANY_PROPERTY);
+         property; property = icalcomponent_get_next_property(vtodo, ICAL_ANY_PROPERTY))
+        m_properties.emplace_back(icalproperty_isa(property), property);
+}
+
+icalproperty* CalendarReader::firstOf(icalcomponent* component, icalproperty_kind kind) const
+{
+    if (component != m_indexed)
+        return icalcomponent_get_first_property(component, kind);
+    for (const auto& entry : m_properties) {
+        if (entry.first == kind)
+            return entry.second;
+    }
+    return nullptr;
+}
+
+int CalendarReader::countOf(icalproperty_kind kind) const
+{
+    return static_cast<int>(
+        std::count_if(m_properties.begin(), m_properties.end(),
+                      [kind](const auto& entry) { return entry.first == kind; }));
+}
+
 QString CalendarReader::xValue(icalcomponent* component, const char* name) const
 {
+    if (component == m_indexed) {
+        for (const auto& entry : m_properties) {
+            if (entry.first == ICAL_X_PROPERTY &&
+                qstricmp(icalproperty_get_x_name(entry.second), name) == 0)
+                return fromUtf8(icalproperty_get_x(entry.second));
+        }
+        return QString();
+    }
     for (icalproperty* property = icalcomponent_get_first_property(component, ICAL_X_PROPERTY);
          property; property = icalcomponent_get_next_property(component, ICAL_X_PROPERTY)) {
         if (qstricmp(icalproperty_get_x_name(property), name) == 0)

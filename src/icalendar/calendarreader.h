@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 #include <libical/ical.h>
+#include <utility>
+#include <vector>
 
 namespace Orvel {
 
@@ -66,10 +68,16 @@ private:
     int lineOf(const icalcomponent* component, const char* property = nullptr) const;
     void warn(const icalcomponent* component, const char* property, const QString& text);
     bool fail(const icalcomponent* component, const char* property, const QString& text);
+    void indexProperties(icalcomponent* vtodo);
+    icalproperty* firstOf(icalcomponent* component, icalproperty_kind kind) const;
+    int countOf(icalproperty_kind kind) const;
     QString xValue(icalcomponent* component, const char* name) const;
 
     const ParsedCalendar& m_parsed;
     QHash<const icalcomponent*, const ComponentLines*> m_lines;
+    // The properties of the VTODO being read, in order, with their kinds.
+    const icalcomponent* m_indexed = nullptr;
+    std::vector<std::pair<icalproperty_kind, icalproperty*>> m_properties;
 };
 
 } // namespace Orvel

@@ -132,7 +132,7 @@ void CalendarWriter::addDates(icalcomponent* vtodo, const Todo* todo)
             vtodo, icalproperty_new_due(ICalTimes::dateOnly(end.date().addDays(1))));
         return;
     }
-    const QString zone = zoneId(todo->time_zone);
+    const QByteArray zone = zoneId(todo->time_zone);
     icalcomponent_add_property(
         vtodo, zonedTime(icalproperty_new_dtstart(ICalTimes::wallClockTime(start)), zone));
     icalcomponent_add_property(
@@ -186,25 +186,28 @@ void CalendarWriter::addRule(icalcomponent* vtodo, const Todo* todo, const Recur
 
 void CalendarWriter::addFields(icalcomponent* vtodo, const Todo* todo) const
 {
+    static const QString uidType = ICalendar::uidFieldTypeName();
+    static const QString categoryType = ICalendar::categoryFieldTypeName();
+    static const QString descriptionType = ICalendar::descriptionFieldTypeName();
+    static const QString priorityType = ICalendar::priorityFieldTypeName();
     for (const Field* field : *todo->fields) {
         if (!field->fieldType)
             continue;
         const QString& type = field->fieldType->name;
         const QByteArray value = field->value.toUtf8();
-        if (type == ICalendar::uidFieldTypeName())
+        if (type == uidType)
             continue;
-        if (type == ICalendar::categoryFieldTypeName() && !value.isEmpty()) {
+        if (type == categoryType && !value.isEmpty()) {
             icalcomponent_add_property(vtodo, icalproperty_new_categories(value.constData()));
             continue;
         }
-        if (type == ICalendar::descriptionFieldTypeName() && !value.isEmpty()) {
+        if (type == descriptionType && !value.isEmpty()) {
             icalcomponent_add_property(vtodo, icalproperty_new_description(value.constData()));
             continue;
         }
         bool isNumber = false;
         const int priority = field->value.toInt(&isNumber);
-        if (type == ICalendar::priorityFieldTypeName() && isNumber && priority >= 0 &&
-            priority <= highestPriority) {
+        if (type == priorityType && isNumber && priority >= 0 && priority <= highestPriority) {
             icalcomponent_add_property(vtodo, icalproperty_new_priority(priority));
             continue;
         }
@@ -266,31 +269,29 @@ void CalendarWriter::addAlarm(icalcomponent* vtodo, const Todo* todo, const Alar
     icalcomponent_add_component(vtodo, valarm);
 }
 
-QString CalendarWriter::zoneId(const QString& zone)
+QByteArray CalendarWriter::zoneId(const QString& zone)
 {
-    const QString id = QLatin1String(ICalNames::zonePrefix) + zone;
-    if (m_zones.contains(zone))
+    QByteArray& id = m_zones[zone];
+    if (!id.isEmpty())
         return id;
-    m_zones.insert(zone);
-    const QByteArray idText = id.toUtf8();
+    id = (QLatin1String(ICalNames::zonePrefix) + zone).toUtf8();
     const int offset = ICalTimes::zoneOffset(zone);
     icalcomponent* timezone = icalcomponent_new(ICAL_VTIMEZONE_COMPONENT);
-    icalcomponent_add_property(timezone, icalproperty_new_tzid(idText.constData()));
+    icalcomponent_add_property(timezone, icalproperty_new_tzid(id.constData()));
     icalcomponent* standard = icalcomponent_new(ICAL_XSTANDARD_COMPONENT);
     icalcomponent_add_property(standard, icalproperty_new_dtstart(ICalTimes::wallClockTime(
-                                             QDateTime(QDate(1970, 1, 1), QTime(0, 0)))));
+                                             QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC))));
     icalcomponent_add_property(standard, icalproperty_new_tzoffsetfrom(offset));
     icalcomponent_add_property(standard, icalproperty_new_tzoffsetto(offset));
-    icalcomponent_add_property(standard, icalproperty_new_tzname(idText.constData()));
+    icalcomponent_add_property(standard, icalproperty_new_tzname(id.constData()));
     icalcomponent_add_component(timezone, standard);
     icalcomponent_add_component(m_calendar.get(), timezone);
     return id;
 }
 
-icalproperty* CalendarWriter::zonedTime(icalproperty* property, const QString& zoneId) const
+icalproperty* CalendarWriter::zonedTime(icalproperty* property, const QByteArray& zoneId) const
 {
-    const QByteArray id = zoneId.toUtf8();
-    icalproperty_add_parameter(property, icalparameter_new_tzid(id.constData()));
+    icalproperty_add_parameter(property, icalparameter_new_tzid(zoneId.constData()));
     return property;
 }
 

@@ -5,7 +5,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QSet>
+#include <QHash>
 #include <QString>
 
 namespace Orvel {
@@ -36,13 +36,14 @@ private:
     void addAttachment(icalcomponent* vtodo, Binary* binary) const;
     void addAlarm(icalcomponent* vtodo, const Todo* todo, const Alarm* alarm) const;
     // The TZID of the todo's zone, adding its VTIMEZONE on first use.
-    QString zoneId(const QString& zone);
-    icalproperty* zonedTime(icalproperty* property, const QString& zoneId) const;
+    QByteArray zoneId(const QString& zone);
+    icalproperty* zonedTime(icalproperty* property, const QByteArray& zoneId) const;
 
     ComponentHandle m_calendar;
     // The VTODOs written so far.
     QByteArray m_todos;
-    QSet<QString> m_zones;
+    // TZID of each zone string met so far.
+    QHash<QString, QByteArray> m_zones;
     icaltimetype m_stamp;
 };
 

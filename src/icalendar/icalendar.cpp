@@ -6,14 +6,13 @@
 
 #include <climits>
 #include <orvel/field.h>
+#include <orvel/fieldtype.h>
 #include <orvel/icalendar.h>
 #include <orvel/todo.h>
 
 namespace Orvel {
 
 namespace {
-
-constexpr char uidTimeFormat[] = "yyyyMMdd'T'HHmmsszzz";
 
 // libical's defaults make some parse errors abort the process; an import must report them.
 void makeLibicalErrorsNonFatal()
@@ -56,17 +55,22 @@ ICalendarImportReport ICalendar::importCalendar(Pool* pool, const QByteArray& te
 
 QString ICalendar::uidOf(const Todo* todo)
 {
-    const QList<Field*> remembered = todo->fieldByTypeName(uidFieldTypeName());
-    if (!remembered.isEmpty())
-        return remembered.first()->value;
+    static const QString uidType = uidFieldTypeName();
+    for (const Field* field : *todo->fields) {
+        if (field->fieldType && field->fieldType->name == uidType)
+            return field->value;
+    }
     // The creation time keeps the UID apart from the todo that had the same id in an earlier
-    // database.
-    // A todo without row has no id yet; its address keeps it apart within one export.
+    // database; a todo without row has no id yet, its address keeps it apart within one export.
+    const QDateTime created = todo->creation_date.toUTC();
+    const QDate date = created.date();
+    const QTime time = created.time();
     const QString id = todo->id == INT_MIN
                            ? QStringLiteral("new-") + QString::number(quintptr(todo), 16)
                            : QString::number(todo->id);
-    return QStringLiteral("%1-%2@orvel")
-        .arg(todo->creation_date.toString(QLatin1String(uidTimeFormat)), id);
+    return QString::asprintf("%04d%02d%02dT%02d%02d%02d%03d-", date.year(), date.month(),
+                             date.day(), time.hour(), time.minute(), time.second(), time.msec()) +
+           id + QStringLiteral("@orvel");
 }
 
 QString ICalendar::uidFieldTypeName()

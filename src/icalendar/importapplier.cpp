@@ -178,9 +178,10 @@ void ImportApplier::replaceAttachments(Todo* todo, const IncomingTodo& incoming)
 void ImportApplier::replaceFields(Todo* todo, const IncomingTodo& incoming)
 {
     // The remembered UID stays; every other value is replaced.
+    static const QString uidType = ICalendar::uidFieldTypeName();
     QList<Field*> existing;
     for (Field* field : *todo->fields) {
-        if (!field->fieldType || field->fieldType->name != ICalendar::uidFieldTypeName())
+        if (!field->fieldType || field->fieldType->name != uidType)
             existing.append(field);
     }
     for (int i = 0; i < incoming.fields.size(); ++i) {
