@@ -93,10 +93,14 @@ QByteArray CalendarWriter::text()
 {
     // libical writes the frame with the zones; the todos go before its END line.
     char* frame = icalcomponent_as_ical_string_r(m_calendar.get());
-    QByteArray result(frame);
+    const QByteArray frameText = QByteArray::fromRawData(frame, int(std::strlen(frame)));
+    const int end = frameText.lastIndexOf("END:VCALENDAR");
+    QByteArray result;
+    result.reserve(frameText.size() + m_todos.size());
+    result.append(frameText.constData(), end);
+    result.append(m_todos);
+    result.append(frameText.constData() + end, frameText.size() - end);
     icalmemory_free_buffer(frame);
-    const int end = result.lastIndexOf("END:VCALENDAR");
-    result.insert(end < 0 ? result.size() : end, m_todos);
     m_todos.clear();
     return result;
 }
