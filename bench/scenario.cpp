@@ -2,6 +2,7 @@
 
 #include "dataset.h"
 #include "floordatabase.h"
+#include "icalendarbench.h"
 #include "measure.h"
 #include "queryfloor.h"
 #include "report.h"
@@ -81,6 +82,7 @@ bool Scenario::run()
     measureStart();
     std::unique_ptr<Orvel::Pool> pool = measureStartMemory();
     measureQueries(*pool);
+    ICalendarBench(m_todoCount, m_repetitions, m_home.path(), m_report).run(*pool);
     measureModifiedSynchronize(*pool);
     return true;
 }

@@ -5,6 +5,8 @@
 #include "changecommand.h"
 #include "console.h"
 #include "editcommand.h"
+#include "exportcommand.h"
+#include "importcommand.h"
 #include "instancecommand.h"
 #include "listcommand.h"
 #include "manualwriter.h"
@@ -58,6 +60,8 @@ Application::Application()
     m_commands.emplace_back(new RepeatCommand);
     m_commands.emplace_back(new InstanceCommand(InstanceCommand::UpToDate));
     m_commands.emplace_back(new InstanceCommand(InstanceCommand::NextOccurrence));
+    m_commands.emplace_back(new ExportCommand);
+    m_commands.emplace_back(new ImportCommand);
 }
 
 Application::~Application() = default;
