@@ -16,7 +16,7 @@ public:
     // A value without zone holding the date and time digits of a wall-clock reading.
     static icaltimetype wallClockTime(const QDateTime& wallClock);
     static icaltimetype dateOnly(const QDate& date);
-    // The digits of a libical time as a date-time labelled with the given Qt spec.
+    // The digits of a libical time as a date-time labelled with the given Qt::TimeSpec.
     static QDateTime digits(const icaltimetype& time, Qt::TimeSpec spec);
     // False for a month 13, a 30 February, an hour 25 and the like.
     static bool isValid(const icaltimetype& time);
