@@ -23,13 +23,17 @@ class Todo;
 /// The process-wide owner of every record, of the database connector and of the queries. Obtain it
 /// with instance(), call start() once, create, find and delete records through it, and delete it at
 /// the end: its destructor writes everything outstanding and frees what it owns.
+///
 /// Ownership: the pool owns its connector, every record that stands in one of its seven record
-/// lists, every Query made by newQuery() and the list of records to be written. A record deleted
-/// with Entity::setIsDeleted(true) (which every delete operation does) leaves the lists and is no
-/// longer freed by the pool; the caller that holds the pointer may undelete it, or free it once it
-/// has been written. A record never becomes a QObject child.
+/// lists, every Query made by newQuery() and the list of records to be written. Records never get
+/// a QObject parent. A record deleted with Entity::setIsDeleted(true), which every delete operation
+/// does, leaves the lists and is no longer freed by the pool; its row is still written and deleted
+/// at the next synchronizeToDatabase(). Whoever holds its pointer may undelete it, which gives it
+/// back to the pool.
+///
 /// Threading: the pool, its records, its queries and the connector must be used from one thread;
-/// the library starts no threads and every signal connection it makes is direct.
+/// the library starts no threads, and every signal connection it makes is direct, so a record's
+/// signal is handled before the emitting call returns.
 class ORVEL_EXPORT Pool : public QObject
 {
     Q_OBJECT

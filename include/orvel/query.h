@@ -16,11 +16,13 @@ class Recurrence;
 class Todo;
 
 /// Selects, sorts and batches todos, optionally with the occurrences of repeating todos.
+///
 /// Obtain it from Pool::newQuery(), which owns it; set the public members, call execute(), read
 /// result or batch(). Members may be changed and execute() called again any number of times. The
 /// date bounds are compared with the todos' dates in device local time; both bounds of a range must
 /// be valid for the range to apply, and bounds are inclusive. The filters doneFilter, alarmFilter
 /// and recurringFilter are tri-state: -1 accepts every todo, 0 and 1 select one side.
+///
 /// The query owns result (the list, not the todos), fieldFilters with its value lists, and the
 /// transient occurrences in recurringTodos, which it deletes at the next execute() and in its
 /// destructor.

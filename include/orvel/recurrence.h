@@ -11,12 +11,15 @@ class RememberedRecords;
 class Todo;
 
 /// The repetition rule of a sample todo, with the list of the ordinary todos instanced from it.
+///
 /// The pattern repeats_on is a string of "0" and "1" flags whose layout depends on repeats: empty
 /// for NoRepeat, Daily and Yearly; for Weekly seven flags, Monday to Sunday ("1010000" is Monday
 /// and Wednesday); for Monthly by day of the month "0" followed by 28 flags for days 1 to 28; for
-/// Monthly by week "1", five flags for weeks 1 to 4 and the last week, one flag for the last day of
-/// the month, then seven weekday flags, Monday to Sunday. The range and the instancing date are
-/// held in UTC; the range is entered and shown as wall-clock time in the sample's zone.
+/// Monthly by week "1", five flags for weeks 1 to 4 and the last week, one flag for the last day
+/// of the month, then seven weekday flags, Monday to Sunday ("10100000100000" is the Tuesday of
+/// the second week). The range and the instancing date are held in UTC; the range is entered and
+/// shown as wall-clock time in the sample's zone.
+///
 /// The rule is owned by the Pool while it stands in its list. It owns its two list objects, not the
 /// todos in them.
 class ORVEL_EXPORT Recurrence : public Entity
