@@ -6,6 +6,9 @@
 #             every libFuzzer target of fuzz/ runs for ORVEL_FUZZ_SECONDS (default 20) seconds
 #             (scripts/fuzz.sh, clang, build/fuzz)
 # Warnings are errors in all of them. Build folders: build/ci-<configuration>.
+# The qt6 configuration also builds the API reference (target docs, Doxygen warnings are errors).
+# When both qt6 and qt5 passed, the two builds are installed side by side into one temporary
+# prefix and consumers are built against each (tests/install/test-side-by-side.sh).
 #
 # Usage: ./scripts/test.sh [qt6|qt5|sanitize]...   (no argument: all three)
 set -euo pipefail
@@ -56,6 +59,10 @@ run_configuration() {
     cmake --build "$build" -j2 || return 1
     echo "=== $configuration: test"
     (cd "$build" && ctest --output-on-failure -j2) || return 1
+    if [ "$configuration" = qt6 ]; then
+        echo "=== $configuration: docs"
+        cmake --build "$build" --target docs || return 1
+    fi
     if [ "$configuration" = sanitize ]; then
         echo "=== $configuration: fuzz"
         "$root/scripts/fuzz.sh" "${ORVEL_FUZZ_SECONDS:-20}" || return 1
@@ -73,9 +80,22 @@ for configuration in "${configurations[@]}"; do
     fi
 done
 
+# Needs both Qt builds, so it runs after them and reuses their build folders.
+steps=("${configurations[@]}")
+if [ "${outcome[qt6]:-}" = passed ] && [ "${outcome[qt5]:-}" = passed ]; then
+    echo "=== side-by-side: install both builds into one prefix"
+    steps+=(side-by-side)
+    if "$root/tests/install/test-side-by-side.sh" "$root/build/ci-qt6" "$root/build/ci-qt5"; then
+        outcome[side-by-side]="passed"
+    else
+        outcome[side-by-side]="FAILED"
+        failed=1
+    fi
+fi
+
 echo
 echo "=== Summary"
-for configuration in "${configurations[@]}"; do
-    echo "$configuration: ${outcome[$configuration]}"
+for step in "${steps[@]}"; do
+    echo "$step: ${outcome[$step]}"
 done
 exit "$failed"

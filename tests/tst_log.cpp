@@ -3,6 +3,7 @@
 #include "loghandler.h"
 
 #include <QDebug>
+#include <QLoggingCategory>
 #include <QTest>
 
 using OrvelTest::LogCapture;
@@ -71,6 +72,7 @@ private Q_SLOTS:
     void wholeLine_data();
     void wholeLine();
     void captureHelperBuildsTheSameLine();
+    void categoryRulesSilenceTheLines();
 };
 
 void TestLog::visibleLength_data()
@@ -240,6 +242,24 @@ void TestLog::captureHelperBuildsTheSameLine()
     QCOMPARE(capture.lines(), (QList<QByteArray>{LogCapture::line("ERROR", "Message \"value\" 3"),
                                                  LogCapture::line("WARNING", "Message"),
                                                  LogCapture::line("INFO", "Message")}));
+}
+
+void TestLog::categoryRulesSilenceTheLines()
+{
+    LogCapture capture;
+    QLoggingCategory::setFilterRules(QStringLiteral("orvel.debug=false"));
+    oError() << "Silenced";
+    qDebug() << "host line";
+    QCOMPARE(capture.lines(), QList<QByteArray>{"host line"});
+
+    capture.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("orvel.debug=true"));
+    logMessage(Orvel::LogTag::Error, Message::Mixed);
+    QLoggingCategory::setFilterRules(QString());
+    QCOMPARE(capture.lines(),
+             QList<QByteArray>{errorHeader +
+                               " Query execution failed: \"SELECT 1\" \n \"no such table\" 42 -7"});
+    QCOMPARE(capture.categories(), QList<QByteArray>{"orvel"});
 }
 
 QTEST_GUILESS_MAIN(TestLog)

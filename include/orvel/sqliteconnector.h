@@ -5,17 +5,20 @@
 
 namespace Orvel {
 
-/// The SQLite connection. It creates the schema from the installed script on first use and
-/// compacts the file when the connection closes.
+/// The SQLite connection (QtSql driver "QSQLITE"). It creates the schema from the installed script
+/// on first use and compacts the file ("VACUUM") when the connection closes.
 class ORVEL_EXPORT SqliteConnector : public DatabaseConnector
 {
     Q_OBJECT
 
 public:
-    /// Opens ~/.orvel/orvel_db.sqlite; ends the process when it cannot be opened or initialised.
+    /// Opens ~/.orvel/orvel_db.sqlite (creating the folder when needed) under the connection name
+    /// "orvel_db"; ends the process with a fatal message when it cannot be opened or initialised.
     SqliteConnector();
-    /// Opens the given file under the given connection name; failures are only logged.
+    /// Opens the file \a databasePath under the connection name \a connectionName; failures are
+    /// only logged, and the connector is then left without an open connection.
     SqliteConnector(const QString& databasePath, const QString& connectionName);
+    /// Compacts and closes the connection.
     ~SqliteConnector() override;
 
     bool createConnection() override;

@@ -14,12 +14,11 @@ namespace Orvel {
 namespace {
 
 // A record that the import took off a todo: soft-deleted, so that its row goes at the next
-// synchronisation, and handed to the todo's QObject children, so that it is freed with the
-// todo (the pool no longer frees deleted records).
-void retire(Entity* record, Todo* todo)
+// synchronisation, and handed back to the pool, which frees it once that row is written.
+void retire(Pool* pool, Entity* record)
 {
     record->setIsDeleted(true);
-    record->setParent(todo);
+    pool->disposeDeleted(record);
 }
 
 } // namespace
@@ -155,7 +154,7 @@ void ImportApplier::replaceAlarms(Todo* todo, const IncomingTodo& incoming)
             alarm->setSnoozeInterval(values.snoozeInterval);
     }
     for (int i = incoming.alarms.size(); i < existing.size(); ++i)
-        retire(existing.at(i), todo);
+        retire(m_pool, existing.at(i));
 }
 
 void ImportApplier::replaceAttachments(Todo* todo, const IncomingTodo& incoming)
@@ -172,7 +171,7 @@ void ImportApplier::replaceAttachments(Todo* todo, const IncomingTodo& incoming)
         binary->setData(values.data);
     }
     for (int i = incoming.attachments.size(); i < existing.size(); ++i)
-        retire(existing.at(i), todo);
+        retire(m_pool, existing.at(i));
 }
 
 void ImportApplier::replaceFields(Todo* todo, const IncomingTodo& incoming)
@@ -200,7 +199,7 @@ void ImportApplier::replaceFields(Todo* todo, const IncomingTodo& incoming)
             field->setContactId(values.contactId);
     }
     for (int i = incoming.fields.size(); i < existing.size(); ++i)
-        retire(existing.at(i), todo);
+        retire(m_pool, existing.at(i));
 }
 
 void ImportApplier::setRule(Todo* sample, const IncomingTodo& incoming)

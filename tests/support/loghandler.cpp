@@ -10,6 +10,7 @@ struct CaptureState
 {
     QList<QByteArray> lines;
     QList<QtMsgType> types;
+    QList<QByteArray> categories;
     QtMessageHandler previous = nullptr;
     bool active = false;
 };
@@ -20,10 +21,11 @@ CaptureState& state()
     return s;
 }
 
-void captureMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+void captureMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     state().lines.append(message.toUtf8());
     state().types.append(type);
+    state().categories.append(QByteArray(context.category));
 }
 
 } // namespace
@@ -34,6 +36,7 @@ LogCapture::LogCapture()
     state().active = true;
     state().lines.clear();
     state().types.clear();
+    state().categories.clear();
     state().previous = qInstallMessageHandler(captureMessage);
 }
 
@@ -53,10 +56,16 @@ QList<QtMsgType> LogCapture::types() const
     return state().types;
 }
 
+QList<QByteArray> LogCapture::categories() const
+{
+    return state().categories;
+}
+
 void LogCapture::clear()
 {
     state().lines.clear();
     state().types.clear();
+    state().categories.clear();
 }
 
 QByteArray LogCapture::line(const char* tag, const QByteArray& message)

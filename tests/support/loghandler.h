@@ -21,6 +21,8 @@ public:
     // The received lines, UTF-8 encoded, in order.
     QList<QByteArray> lines() const;
     QList<QtMsgType> types() const;
+    // The logging category of every received line, in order.
+    QList<QByteArray> categories() const;
     void clear();
 
     // The complete line the library writes for a tag ("ERROR", "WARNING", "INFO") followed by
