@@ -351,9 +351,8 @@ void TestPoolSync::recordsThatCannotSaveStayListedInOrder()
 
     LogCapture log;
     pool.synchronizeToDatabase();
-    QCOMPARE(log.lines(),
-             QList<QByteArray>{LogCapture::line(
-                 "ERROR", "Synchronization failed!  2  entities remained unsynchronized.")});
+    QCOMPARE(log.messages(),
+             QStringList{"ERROR Synchronization failed!  2  entities remained unsynchronized."});
     QCOMPARE(*pool.unsynchronizedEntities, (QList<Entity*>{orphanAlarm, orphanField}));
     QCOMPARE(orphanAlarm->lastError,
              QStringLiteral("Invalid todo_id (-2147483648), save can't be performed yet!"));
@@ -426,8 +425,8 @@ void TestPoolSync::listingTwiceSavesTwice()
     LogCapture log;
     pool.synchronizeToDatabase();
     QCOMPARE(log.lines().size(), warnings);
-    for (const QByteArray& line : log.lines())
-        QCOMPARE(line, LogCapture::line("WARNING", "Synchronizing alredy synchronized Entity."));
+    for (const QString& message : log.messages())
+        QCOMPARE(message, QStringLiteral("WARNING Synchronizing alredy synchronized Entity."));
     QCOMPARE(pool.unsynchronizedEntities->size(), 0);
 }
 
