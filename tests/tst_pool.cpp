@@ -194,559 +194,546 @@ class TestPool : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void instanceIsOneSharedPoolUntilDeleted();
-    void factoryListsAndDeleteUnlists_data();
-    void factoryListsAndDeleteUnlists();
-    void lookupsSearchOnlyTheirOwnList();
-    void startDropsRecordsAndReloadReplacesDatabase();
+    void instanceIsOneSharedPoolUntilDeleted()
+    {
+        QCOMPARE(Pool::sm_instance, nullptr);
+        Pool* first = Pool::instance();
+        QCOMPARE(Pool::instance(), first);
+        QVERIFY(QFile::exists(OrvelTest::defaultDatabasePath()));
+        QCOMPARE(first->started, false);
+        QSignalSpy started(first, &Pool::poolStarted);
+        first->start();
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(first->started, true);
+        first->newTodo()->setNote(QStringLiteral("kept in the default database"));
 
-    void wrongReferenceIsLoggedAndRecordKept_data();
-    void wrongReferenceIsLoggedAndRecordKept();
-    void storedIdentifiersBecomeLinks();
-    void recordWithWrongReferenceKeepsItsIdentifier();
-    void lookupsTakeFirstRecordAndNeverKeyZero();
+        // A pool built directly is not the instance, but its end resets the instance too.
+        auto* direct = new Pool(pathOf(uniqueName()), QStringLiteral("direct"));
+        QCOMPARE(Pool::instance(), first);
+        QSignalSpy directDied(direct, &Pool::poolDied);
+        delete direct;
+        QCOMPARE(directDied.count(), 1);
+        QCOMPARE(Pool::sm_instance, nullptr);
+        Pool::sm_instance = first;
 
-    void instanceTodosCopiesEveryOccurrenceUpToUntil_data();
-    void instanceTodosCopiesEveryOccurrenceUpToUntil();
-    void instanceNextTodoMakesAtMostOneInstance_data();
-    void instanceNextTodoMakesAtMostOneInstance();
-    void updateSampleWithTodoReplacesTheSample();
-    void updateTodoAlarmTakesPlainValues();
-};
-
-void TestPool::instanceIsOneSharedPoolUntilDeleted()
-{
-    QCOMPARE(Pool::sm_instance, nullptr);
-    Pool* first = Pool::instance();
-    QCOMPARE(Pool::instance(), first);
-    QVERIFY(QFile::exists(OrvelTest::defaultDatabasePath()));
-    QCOMPARE(first->started, false);
-    QSignalSpy started(first, &Pool::poolStarted);
-    first->start();
-    QCOMPARE(started.count(), 1);
-    QCOMPARE(first->started, true);
-    first->newTodo()->setNote(QStringLiteral("kept in the default database"));
-
-    // A pool built directly is not the instance, but its end resets the instance too.
-    auto* direct = new Pool(pathOf(uniqueName()), QStringLiteral("direct"));
-    QCOMPARE(Pool::instance(), first);
-    QSignalSpy directDied(direct, &Pool::poolDied);
-    delete direct;
-    QCOMPARE(directDied.count(), 1);
-    QCOMPARE(Pool::sm_instance, nullptr);
-    Pool::sm_instance = first;
-
-    // Destruction writes outstanding changes.
-    QSignalSpy died(first, &Pool::poolDied);
-    delete first;
-    QCOMPARE(died.count(), 1);
-    QCOMPARE(Pool::sm_instance, nullptr);
-    Pool* second = Pool::instance();
-    QVERIFY(second != nullptr);
-    second->start();
-    QCOMPARE(second->todos->size(), 1);
-    QCOMPARE(second->todos->constFirst()->note, QStringLiteral("kept in the default database"));
-    delete second;
-}
-
-void TestPool::factoryListsAndDeleteUnlists_data()
-{
-    QTest::addColumn<Kind>("kind");
-    QTest::newRow("todo") << kindOf(&Pool::newTodo, &Pool::todos, &Pool::deleteTodo);
-    QTest::newRow("sample") << kindOf(&Pool::newSample, &Pool::samples, &Pool::deleteSample);
-    QTest::newRow("sample deleted as todo")
-        << kindOf(&Pool::newSample, &Pool::samples, &Pool::deleteTodo);
-    QTest::newRow("recurrence") << kindOf(&Pool::newRecurrence, &Pool::recurrences,
-                                          &Pool::deleteRecurrence);
-    QTest::newRow("field type") << kindOf(&Pool::newFieldType, &Pool::fieldTypes,
-                                          &Pool::deleteFieldType);
-    QTest::newRow("field") << kindOf(&Pool::newField, &Pool::fields, &Pool::deleteField);
-    QTest::newRow("binary") << kindOf(&Pool::newBinary, &Pool::binaries, &Pool::deleteBinary);
-    QTest::newRow("alarm") << kindOf(&Pool::newAlarm, &Pool::alarms, &Pool::deleteAlarm);
-}
-
-void TestPool::factoryListsAndDeleteUnlists()
-{
-    QFETCH(Kind, kind);
-    const QString name = uniqueName();
-    Pool pool(pathOf(name), name);
-    pool.start();
-    Entity* record = kind.make(pool);
-    QVERIFY(record->isNew);
-    QCOMPARE(record->databaseConnector, pool.connector);
-    QCOMPARE(kind.list(pool), QList<Entity*>{record});
-    QCOMPARE(*pool.unsynchronizedEntities, QList<Entity*>{record});
-    QCOMPARE(record->lastModDate, utc(2015, 1, 14, 11, 0));
-
-    // The three change signals reach the pool's slots of the same names.
-    Q_EMIT record->setDeleted(record);
-    QCOMPARE(kind.list(pool), QList<Entity*>{});
-    Q_EMIT record->setUndeleted(record);
-    Q_EMIT record->setUndeleted(record);
-    QCOMPARE(kind.list(pool), QList<Entity*>{record});
-    Q_EMIT record->setUnsynchronized(record);
-    QCOMPARE(*pool.unsynchronizedEntities, (QList<Entity*>{record, record}));
-
-    Entity* doomed = kind.make(pool);
-    kind.erase(pool, doomed);
-    QCOMPARE(kind.list(pool), QList<Entity*>{record});
-    // Not freed: still a valid, deleted record that waits to be written.
-    QCOMPARE(doomed->isRemoved, true);
-    QCOMPARE(pool.unsynchronizedEntities->count(doomed), 1);
-    release(pool, doomed);
-    pool.unsynchronizedEntities->clear();
-}
-
-void TestPool::lookupsSearchOnlyTheirOwnList()
-{
-    const QString name = uniqueName();
-    Pool pool(pathOf(name), name);
-    pool.start();
-    Todo* todo = pool.newTodo();
-    Todo* sample = pool.newSample();
-    QCOMPARE(sample->is_sample, true);
-    QCOMPARE(pool.sampleById(INT_MIN), sample);
-    Alarm* alarm = pool.newAlarm();
-    alarm->setTodo(todo);
-    pool.synchronizeToDatabase();
-    QCOMPARE(pool.todoById(todo->id), todo);
-    QCOMPARE(pool.sampleById(sample->id), sample);
-    QCOMPARE(pool.todoById(sample->id), nullptr);
-    QCOMPARE(pool.sampleById(todo->id), nullptr);
-    QCOMPARE(pool.alarmById(alarm->id + 1), nullptr);
-
-    Query* kept = pool.newQuery();
-    Query* dropped = pool.newQuery();
-    QCOMPARE(kept->todos, pool.todos);
-    QCOMPARE(kept->recurrences, pool.recurrences);
-    pool.deleteQuery(dropped);
-    *pool.queries << nullptr;
-    pool.deleteQuery(nullptr); // takes only null entries out
-    QCOMPARE(*pool.queries, QList<Query*>{kept});
-    kept->execute();
-    QCOMPARE(*kept->result, QList<Todo*>{todo});
-}
-
-void TestPool::startDropsRecordsAndReloadReplacesDatabase()
-{
-    const QString name = uniqueName();
-    const QString countTodos = QStringLiteral("SELECT count(*) FROM TODO_PROJECT;");
-    Pool pool(pathOf(name), name);
-    pool.newTodo();
-    pool.newQuery();
-    pool.start();
-    QVERIFY(pool.todos->isEmpty() && pool.queries->isEmpty() &&
-            pool.unsynchronizedEntities->isEmpty());
-    pool.newTodo();
-    pool.newFieldType();
-    pool.synchronizeToDatabase();
-    QCOMPARE(OrvelTest::sqlite3(pathOf(name), countTodos), QStringLiteral("1"));
-    pool.newAlarm();
-    pool.newQuery();
-
-    QSignalSpy started(&pool, &Pool::poolStarted);
-    pool.reloadDB();
-    QCOMPARE(started.count(), 0);
-    QCOMPARE(pool.started, true);
-    QVERIFY(pool.todos->isEmpty() && pool.fieldTypes->isEmpty() && pool.alarms->isEmpty());
-    QVERIFY(pool.queries->isEmpty() && pool.unsynchronizedEntities->isEmpty());
-    QCOMPARE(OrvelTest::sqlite3(pathOf(name), countTodos), QStringLiteral("0"));
-    // The new database works: a record written now is stored under the first key.
-    Todo* todo = pool.newTodo();
-    pool.synchronizeToDatabase();
-    QCOMPARE(todo->id, 1);
-}
-
-void TestPool::wrongReferenceIsLoggedAndRecordKept_data()
-{
-    QTest::addColumn<QString>("rows");
-    QTest::addColumn<int>("records");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("alarm with todo_id 0") << todoRow(1, -1) + childRow("ALARM", 4, 0) << 2
-                                          << QStringList{"ERROR Wrong todo_id:  0  - In alarm:  4"};
-    QTest::newRow("recurrence naming an ordinary todo")
-        << todoRow(1, -1) + childRow("RECURRENCE", 7, 1) << 2
-        << QStringList{"ERROR Wrong sample_id:  1  - In recurrence:  7"};
-    QTest::newRow("todo naming a deleted recurrence")
-        << sampleRow(2) + childRow("RECURRENCE", 8, 2, 1) + todoRow(1, 8) << 2
-        << QStringList{"ERROR Wrong recurrence_id:  8  - In todo:  1"};
-    QTest::newRow("recurrence_id -1 and below name no recurrence")
-        << todoRow(1, -1) + todoRow(2, -7) << 2 << QStringList{};
-    QTest::newRow("field type 0 is looked up like any other")
-        << todoRow(1, -1) + childRow("FIELD", 6, 1, 0) << 2
-        << QStringList{"ERROR Wrong field_type_id:  0  - In field:  6"};
-    QTest::newRow("every kind wrong, logged in list order")
-        << todoRow(1, 8) + childRow("RECURRENCE", 7, 1) + childRow("FIELD", 6, 9, 9) +
-               childRow("BINARY", 5, 9) + childRow("ALARM", 4, 9)
-        << 5 << QStringList{"ERROR Wrong todo_id:  9  - In alarm:  4",
-                            "ERROR Wrong todo_id:  9  - In binary:  5",
-                            "ERROR Wrong todo_id:  9  - In field:  6",
-                            "ERROR Wrong field_type_id:  9  - In field:  6",
-                            "ERROR Wrong sample_id:  1  - In recurrence:  7",
-                            "ERROR Wrong recurrence_id:  8  - In todo:  1"};
-}
-
-void TestPool::wrongReferenceIsLoggedAndRecordKept()
-{
-    QFETCH(QString, rows);
-    QFETCH(int, records);
-    QFETCH(QStringList, messages);
-    QStringList logged;
-    const std::unique_ptr<Pool> pool = startWithRows(rows, &logged);
-    QCOMPARE(logged, messages);
-    // Nothing is dropped: every live row stands in the pool, loaded and unlisted.
-    QList<Entity*> loaded;
-    for (Entity* record : *pool->todos)
-        loaded << record;
-    for (Entity* record : *pool->samples)
-        loaded << record;
-    for (Entity* record : *pool->alarms)
-        loaded << record;
-    for (Entity* record : *pool->binaries)
-        loaded << record;
-    for (Entity* record : *pool->fields)
-        loaded << record;
-    for (Entity* record : *pool->recurrences)
-        loaded << record;
-    QCOMPARE(int(loaded.size()), records);
-    for (const Entity* record : std::as_const(loaded))
-        QVERIFY(!record->isNew && record->isSynchronized);
-    QVERIFY(pool->unsynchronizedEntities->isEmpty());
-}
-
-void TestPool::storedIdentifiersBecomeLinks()
-{
-    QStringList logged;
-    const std::unique_ptr<Pool> pool = startWithRows(
-        sampleRow(3, "+02:00") + childRow("RECURRENCE", 7, 3) + childRow("RECURRENCE", 8, 3) +
-            todoRow(1, 8) + todoRow(2, -1) + childRow("ALARM", 4, 1) + childRow("ALARM", 9, 3) +
-            childRow("FIELD_TYPE", 5, 0),
-        &logged);
-    QCOMPARE(logged, QStringList());
-    Todo* todo = pool->todoById(1);
-    Todo* sample = pool->sampleById(3);
-    Recurrence* first = pool->recurrenceById(7);
-    Recurrence* second = pool->recurrenceById(8);
-    Alarm* todoAlarm = pool->alarmById(4);
-    Alarm* sampleAlarm = pool->alarmById(9);
-    QVERIFY(todo && sample && first && second && todoAlarm && sampleAlarm);
-    QCOMPARE(todo->recurrence, second);
-    QCOMPARE(*second->todos, QList<Todo*>{todo});
-    QCOMPARE(*sample->alarms, QList<Alarm*>{sampleAlarm});
-    // A second rule of the sample takes it over; the first, already linked, is left without.
-    QCOMPARE(second->sample, sample);
-    QCOMPARE(sample->recurrence, second);
-    QCOMPARE(sample->recurrence_id, 8);
-    QCOMPARE(first->sample, nullptr);
-    QCOMPARE(first->sample_id, INT_MIN);
-    QCOMPARE(*pool->unsynchronizedEntities, QList<Entity*>{first});
-
-    // Linking carries an alarm from the device's zone into its todo's once: 10:00 UTC reads
-    // 11:00 in Berlin, which the alarm keeps in +02:00 (09:00 UTC) and in +00:00 (11:00 UTC).
-    QCOMPARE(sampleAlarm->alarmTime(Stored), wallClock(2015, 1, 14, 11, 0));
-    QCOMPARE(sampleAlarm->alarmTime(UTC), utc(2015, 1, 14, 9, 0));
-    QCOMPARE(todoAlarm->alarmTime(UTC), utc(2015, 1, 14, 11, 0));
-
-    // Linked children keep their own stored times, while a parent modified by the linking of
-    // a child keeps the time of that linking.
-    const QDateTime storedTime(QDate(2001, 2, 3), QTime(4, 5, 6, 7), Qt::UTC);
-    QCOMPARE(todoAlarm->lastModDate, storedTime);
-    QCOMPARE(pool->fieldTypeById(5)->lastModDate, storedTime);
-    QCOMPARE(pool->todoById(2)->lastModDate, storedTime);
-    QCOMPARE(todo->lastModDate, utc(2015, 1, 14, 11, 0));
-    QCOMPARE(sample->lastModDate, utc(2015, 1, 14, 11, 0));
-}
-
-void TestPool::recordWithWrongReferenceKeepsItsIdentifier()
-{
-    const std::unique_ptr<Pool> pool = startWithRows(
-        todoRow(1, 8) + todoRow(2, -1) + childRow("RECURRENCE", 7, 2) + childRow("ALARM", 4, 0) +
-        childRow("ALARM", 5, 2) + childRow("FIELD_TYPE", 3, 0) + childRow("FIELD", 6, 9, 3) +
-        childRow("FIELD", 7, 2, 9));
-    Todo* todo = pool->todoById(1);
-    QCOMPARE(todo->recurrence, nullptr);
-    QCOMPARE(todo->recurrence_id, 8);
-    // Looked up among samples only: an ordinary todo with that id is not taken.
-    QCOMPARE(pool->recurrenceById(7)->sample, nullptr);
-    QCOMPARE(pool->recurrenceById(7)->sample_id, 2);
-    QCOMPARE(pool->alarmById(4)->todo_id, 0);
-    QCOMPARE(pool->alarmById(5)->todo, pool->todoById(2));
-    // A field keeps the link that is right next to the one that is wrong.
-    Field* wrongTodo = pool->fieldById(6);
-    Field* wrongType = pool->fieldById(7);
-    QCOMPARE(wrongTodo->todo_id, 9);
-    QCOMPARE(*pool->fieldTypeById(3)->fields, QList<Field*>{wrongTodo});
-    QCOMPARE(wrongType->field_type_id, 9);
-    QCOMPARE(*pool->todoById(2)->fields, QList<Field*>{wrongType});
-    // The records stay connected: a change is announced to the pool.
-    pool->alarmById(4)->setSnooze(3);
-    todo->setStatus(2);
-    QCOMPARE(*pool->unsynchronizedEntities, (QList<Entity*>{pool->alarmById(4), todo}));
-}
-
-void TestPool::lookupsTakeFirstRecordAndNeverKeyZero()
-{
-    // Two todos sharing a key, and a todo with key 0, put into the lists by hand.
-    const QString name = uniqueName();
-    Pool pool(pathOf(name), name);
-    auto* first = new Todo(pool.connector);
-    auto* second = new Todo(pool.connector);
-    auto* zero = new Todo(pool.connector);
-    first->id = second->id = 5;
-    zero->id = 0;
-    auto* toFive = new Alarm(pool.connector);
-    auto* toZero = new Alarm(pool.connector);
-    toFive->id = 1;
-    toFive->todo_id = 5;
-    toZero->id = 2;
-    toZero->todo_id = 0;
-    *pool.todos << first << second << zero;
-    *pool.alarms << toFive << toZero;
-    LogCapture log;
-    pool.makeReferences();
-    QCOMPARE(log.messages(), QStringList{"ERROR Wrong todo_id:  0  - In alarm:  2"});
-    QCOMPARE(toFive->todo, first);
-    QCOMPARE(toZero->todo, nullptr);
-    QCOMPARE(pool.todoById(5), first);
-}
-
-void TestPool::instanceTodosCopiesEveryOccurrenceUpToUntil_data()
-{
-    QTest::addColumn<int>("repeats");
-    QTest::addColumn<QString>("repeatsOn");
-    QTest::addColumn<int>("every");
-    QTest::addColumn<QString>("zone");
-    QTest::addColumn<QDateTime>("until");
-    QTest::addColumn<QList<QDateTime>>("starts");
-    QTest::addColumn<int>("alarmLead"); // minutes before the start, in UTC
-
-    // In +01:00 the device's and the sample's readings agree: 09:00 is 08:00 UTC.
-    QTest::newRow("weekly on Monday and Wednesday")
-        << int(Weekly) << QStringLiteral("1010000") << 1 << QStringLiteral("+01:00")
-        << wallClock(2015, 1, 19, 0, 0)
-        << QList<QDateTime>{utc(2015, 1, 7, 8, 0), utc(2015, 1, 12, 8, 0), utc(2015, 1, 14, 8, 0)}
-        << 15;
-    QTest::newRow("monthly on the 10th and 20th")
-        << int(Monthly) << QStringLiteral("00000000001000000000100000000") << 1
-        << QStringLiteral("+01:00") << wallClock(2015, 2, 15, 0, 0)
-        << QList<QDateTime>{utc(2015, 1, 10, 8, 0), utc(2015, 1, 20, 8, 0), utc(2015, 2, 10, 8, 0)}
-        << 15;
-    QTest::newRow("no occurrence before until")
-        << int(Daily) << QString() << 1 << QStringLiteral("+01:00") << wallClock(2015, 1, 6, 0, 0)
-        << QList<QDateTime>{} << 15;
-    // In +05:45 the sample starts at 03:15 UTC, 04:15 on the device. An instance takes its dates
-    // in the device's reading and only then the sample's zone, which keeps that reading: it
-    // starts at 04:15 in +05:45, 22:30 UTC the day before. The alarm (03:00 UTC, 04:00 on the
-    // device) goes through that re-basing twice, once in the occurrence and once in the
-    // instance: 17:30 UTC the day before, five hours before the start.
-    QTest::newRow("daily in a zone other than the device's")
-        << int(Daily) << QString() << 2 << QStringLiteral("+05:45") << wallClock(2015, 1, 10, 0, 0)
-        << QList<QDateTime>{utc(2015, 1, 6, 22, 30), utc(2015, 1, 8, 22, 30)} << 300;
-}
-
-void TestPool::instanceTodosCopiesEveryOccurrenceUpToUntil()
-{
-    QFETCH(int, repeats);
-    QFETCH(QString, repeatsOn);
-    QFETCH(int, every);
-    QFETCH(QString, zone);
-    QFETCH(QDateTime, until);
-    QFETCH(QList<QDateTime>, starts);
-    QFETCH(int, alarmLead);
-    const QString name = uniqueName();
-    auto pool = std::make_unique<Pool>(pathOf(name), name);
-    pool->start();
-    const Rule rule = makeRule(pool.get(), Repeats(repeats), repeatsOn, every, zone);
-    const Rule other = makeRule(pool.get(), Weekly, QStringLiteral("0000100"), 1);
-    Field* sampleField = rule.sample->fields->constFirst();
-
-    pool->instanceTodos(until, rule.recurrence);
-
-    const QList<Todo*> instances = *rule.recurrence->todos;
-    QCOMPARE(startsOf(instances), starts);
-    QCOMPARE(*pool->todos, instances);
-    QVERIFY(other.recurrence->todos->isEmpty());
-    QCOMPARE(rule.recurrence->instancingDate(UTC), until.toUTC());
-    QCOMPARE(pool->unsynchronizedEntities->count(rule.recurrence), 1);
-    QVERIFY(pool->queries->isEmpty());
-    for (int i = 0; i < instances.size(); ++i) {
-        const Todo* instance = instances.at(i);
-        QCOMPARE(instance->endDate(UTC), starts.at(i).addSecs(3600));
-        QCOMPARE(instance->time_zone, zone);
-        QCOMPARE(instance->is_sample, false);
-        QCOMPARE(instance->status, 2);
-        QCOMPARE(instance->recurrence_id, rule.recurrence->id);
-        QCOMPARE(instance->note, QStringLiteral("Call Alice"));
-        QVERIFY(instance->binaries->isEmpty());
-        QCOMPARE(instance->fields->size(), 1);
-        const Field* field = instance->fields->constFirst();
-        QVERIFY(field != sampleField && pool->fields->contains(const_cast<Field*>(field)));
-        QCOMPARE(field->fieldType, rule.who);
-        QCOMPARE(field->contact_id, QStringLiteral("contact-9"));
-        QCOMPARE(instance->alarms->size(), 1);
-        const Alarm* alarm = instance->alarms->constFirst();
-        QVERIFY(pool->alarms->contains(const_cast<Alarm*>(alarm)));
-        QCOMPARE(alarm->alarmTime(UTC), starts.at(i).addSecs(-60 * alarmLead));
-        QCOMPARE(alarm->snooze_interval, 7);
+        // Destruction writes outstanding changes.
+        QSignalSpy died(first, &Pool::poolDied);
+        delete first;
+        QCOMPARE(died.count(), 1);
+        QCOMPARE(Pool::sm_instance, nullptr);
+        Pool* second = Pool::instance();
+        QVERIFY(second != nullptr);
+        second->start();
+        QCOMPARE(second->todos->size(), 1);
+        QCOMPARE(second->todos->constFirst()->note, QStringLiteral("kept in the default database"));
+        delete second;
     }
 
-    // Written with the next synchronisation and linked to their rule again after a restart.
-    const int recurrenceId = rule.recurrence->id;
-    const int otherId = other.recurrence->id;
-    pool->synchronizeToDatabase();
-    QVERIFY(pool->unsynchronizedEntities->isEmpty());
-    pool.reset();
-    pool = std::make_unique<Pool>(pathOf(name), name + QStringLiteral("-restarted"));
-    pool->start();
-    Recurrence* recurrence = pool->recurrenceById(recurrenceId);
-    QCOMPARE(startsOf(*recurrence->todos), starts);
-    QCOMPARE(recurrence->instancingDate(UTC), until.toUTC());
-    for (const Todo* instance : *recurrence->todos)
-        QCOMPARE(instance->alarms->size(), 1);
+    void factoryListsAndDeleteUnlists_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::newRow("todo") << kindOf(&Pool::newTodo, &Pool::todos, &Pool::deleteTodo);
+        QTest::newRow("sample") << kindOf(&Pool::newSample, &Pool::samples, &Pool::deleteSample);
+        QTest::newRow("sample deleted as todo")
+            << kindOf(&Pool::newSample, &Pool::samples, &Pool::deleteTodo);
+        QTest::newRow("recurrence")
+            << kindOf(&Pool::newRecurrence, &Pool::recurrences, &Pool::deleteRecurrence);
+        QTest::newRow("field type")
+            << kindOf(&Pool::newFieldType, &Pool::fieldTypes, &Pool::deleteFieldType);
+        QTest::newRow("field") << kindOf(&Pool::newField, &Pool::fields, &Pool::deleteField);
+        QTest::newRow("binary") << kindOf(&Pool::newBinary, &Pool::binaries, &Pool::deleteBinary);
+        QTest::newRow("alarm") << kindOf(&Pool::newAlarm, &Pool::alarms, &Pool::deleteAlarm);
+    }
 
-    // Without a rule every rule is instanced up to the date.
-    pool->instanceTodos(wallClock(2015, 1, 12, 0, 0), nullptr);
-    QCOMPARE(startsOf(*pool->recurrenceById(otherId)->todos),
-             QList<QDateTime>{utc(2015, 1, 9, 8, 0)});
-}
+    void factoryListsAndDeleteUnlists()
+    {
+        QFETCH(Kind, kind);
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        pool.start();
+        Entity* record = kind.make(pool);
+        QVERIFY(record->isNew);
+        QCOMPARE(record->databaseConnector, pool.connector);
+        QCOMPARE(kind.list(pool), QList<Entity*>{record});
+        QCOMPARE(*pool.unsynchronizedEntities, QList<Entity*>{record});
+        QCOMPARE(record->lastModDate, utc(2015, 1, 14, 11, 0));
 
-void TestPool::instanceNextTodoMakesAtMostOneInstance_data()
-{
-    QTest::addColumn<QDateTime>("instancedUpTo");
-    QTest::addColumn<QDateTime>("rangeEnd");
-    QTest::addColumn<QList<QDateTime>>("starts");
-    QTest::addColumn<QDateTime>("movedTo");
-    // The next occurrence after the sample's start, Monday 2015-01-05 09:00, is 07 January.
-    QTest::newRow("due a second ago")
-        << utc(2015, 1, 14, 10, 59, 59) << wallClock(2015, 12, 31, 0, 0)
-        << QList<QDateTime>{utc(2015, 1, 7, 8, 0)} << utc(2015, 1, 7, 8, 0, 1);
-    QTest::newRow("not due before now") << utc(2015, 1, 14, 11, 0) << wallClock(2015, 12, 31, 0, 0)
-                                        << QList<QDateTime>{} << utc(2015, 1, 14, 11, 0);
-    QTest::newRow("due but the rule has ended")
-        << utc(2010, 6, 1, 0, 0) << wallClock(2015, 1, 6, 0, 0) << QList<QDateTime>{}
-        << utc(2010, 6, 1, 0, 0);
-}
+        // The three change signals reach the pool's slots of the same names.
+        Q_EMIT record->setDeleted(record);
+        QCOMPARE(kind.list(pool), QList<Entity*>{});
+        Q_EMIT record->setUndeleted(record);
+        Q_EMIT record->setUndeleted(record);
+        QCOMPARE(kind.list(pool), QList<Entity*>{record});
+        Q_EMIT record->setUnsynchronized(record);
+        QCOMPARE(*pool.unsynchronizedEntities, (QList<Entity*>{record, record}));
 
-void TestPool::instanceNextTodoMakesAtMostOneInstance()
-{
-    QFETCH(QDateTime, instancedUpTo);
-    QFETCH(QDateTime, rangeEnd);
-    QFETCH(QList<QDateTime>, starts);
-    QFETCH(QDateTime, movedTo);
-    const QString name = uniqueName();
-    Pool pool(pathOf(name), name);
-    pool.start();
-    const Rule rule = makeRule(&pool, Daily, QString(), 2);
-    rule.recurrence->instancing_date = instancedUpTo;
-    rule.recurrence->setRangeEnd(rangeEnd);
-    pool.synchronizeToDatabase();
+        Entity* doomed = kind.make(pool);
+        kind.erase(pool, doomed);
+        QCOMPARE(kind.list(pool), QList<Entity*>{record});
+        // Not freed: still a valid, deleted record that waits to be written.
+        QCOMPARE(doomed->isRemoved, true);
+        QCOMPARE(pool.unsynchronizedEntities->count(doomed), 1);
+        release(pool, doomed);
+        pool.unsynchronizedEntities->clear();
+    }
 
-    pool.instanceNextTodo(rule.recurrence);
-    QCOMPARE(startsOf(*rule.recurrence->todos), starts);
-    QCOMPARE(pool.todos->size(), starts.size());
-    QCOMPARE(rule.recurrence->instancingDate(UTC), movedTo);
-    QCOMPARE(pool.unsynchronizedEntities->contains(rule.recurrence), !starts.isEmpty());
-    if (!starts.isEmpty())
-        QCOMPARE(rule.recurrence->todos->constFirst()->note, QStringLiteral("Call Alice"));
-    // Without a rule every rule of the pool is asked. The next occurrence is counted from the
-    // sample's start, not from instancing_date, so a rule that is still due gets the same
-    // occurrence instanced once more.
-    pool.instanceNextTodo(nullptr);
-    QCOMPARE(startsOf(*rule.recurrence->todos), starts + starts);
-}
+    void lookupsSearchOnlyTheirOwnList()
+    {
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        pool.start();
+        Todo* todo = pool.newTodo();
+        Todo* sample = pool.newSample();
+        QCOMPARE(sample->is_sample, true);
+        QCOMPARE(pool.sampleById(INT_MIN), sample);
+        Alarm* alarm = pool.newAlarm();
+        alarm->setTodo(todo);
+        pool.synchronizeToDatabase();
+        QCOMPARE(pool.todoById(todo->id), todo);
+        QCOMPARE(pool.sampleById(sample->id), sample);
+        QCOMPARE(pool.todoById(sample->id), nullptr);
+        QCOMPARE(pool.sampleById(todo->id), nullptr);
+        QCOMPARE(pool.alarmById(alarm->id + 1), nullptr);
 
-void TestPool::updateSampleWithTodoReplacesTheSample()
-{
-    const QString name = uniqueName();
-    Pool pool(pathOf(name), name);
-    pool.start();
-    const Rule rule = makeRule(&pool, Daily, QString(), 1);
-    Todo* todo = pool.newTodo();
-    todo->setTimeZone(QStringLiteral("+05:45"));
-    todo->setStartDate(wallClock(2015, 2, 2, 10, 0));
-    todo->setEndDate(wallClock(2015, 2, 2, 11, 30));
-    todo->setIsDone(true);
-    Field* field = pool.newField();
-    field->setFieldType(rule.who);
-    field->setTodo(todo);
-    field->setValue(QStringLiteral("Bob"));
-    Alarm* alarm = pool.newAlarm();
-    alarm->setTodo(todo);
-    pool.newBinary()->setTodo(todo);
-    todo->setFormatString(QStringLiteral("Meet %%1%").arg(rule.who->id));
-    todo->setNote(QStringLiteral("Meet Bob at the station"));
-    Todo* lonely = pool.newSample(); // a sample without a rule is left alone
-    pool.synchronizeToDatabase();
-    LogCapture log;
-    pool.updateSampleWithTodo(lonely, todo);
-    QCOMPARE(log.messages(), QStringList());
-    QCOMPARE(lonely->isDeleted, false);
-    QVERIFY(pool.unsynchronizedEntities->isEmpty());
+        Query* kept = pool.newQuery();
+        Query* dropped = pool.newQuery();
+        QCOMPARE(kept->todos, pool.todos);
+        QCOMPARE(kept->recurrences, pool.recurrences);
+        pool.deleteQuery(dropped);
+        *pool.queries << nullptr;
+        pool.deleteQuery(nullptr); // takes only null entries out
+        QCOMPARE(*pool.queries, QList<Query*>{kept});
+        kept->execute();
+        QCOMPARE(*kept->result, QList<Todo*>{todo});
+    }
 
-    pool.updateSampleWithTodo(rule.sample, todo);
-    QCOMPARE(log.messages(), QStringList{"WARNING update sample"});
-    Todo* sample = rule.recurrence->sample;
-    QVERIFY(sample != rule.sample);
-    QCOMPARE(*pool.samples, (QList<Todo*>{lonely, sample}));
-    QCOMPARE(sample->recurrence, rule.recurrence);
-    QCOMPARE(rule.sample->isDeleted, true);
-    QCOMPARE(rule.sample->recurrence, nullptr);
-    QCOMPARE(rule.recurrence->isDeleted, false);
-    // The copy takes the zone first and the dates in the todo's own zone: the same readings.
-    QCOMPARE(sample->is_sample, true);
-    QCOMPARE(sample->time_zone, QStringLiteral("+05:45"));
-    QCOMPARE(sample->startDate(Stored), wallClock(2015, 2, 2, 10, 0));
-    QCOMPARE(sample->endDate(Stored), wallClock(2015, 2, 2, 11, 30));
-    QCOMPARE(sample->is_done, true);
-    QCOMPARE(sample->note, QStringLiteral("Meet Bob at the station"));
-    QCOMPARE(sample->fields->size(), 1);
-    QVERIFY(sample->fields->constFirst() != field);
-    QCOMPARE(sample->fields->constFirst()->value, QStringLiteral("Bob"));
-    QCOMPARE(sample->alarms->size(), 1);
-    QVERIFY(sample->alarms->constFirst() != alarm);
-    QVERIFY(sample->binaries->isEmpty());
-    QCOMPARE(*todo->fields, QList<Field*>{field}); // the todo itself stays as it was
+    void startDropsRecordsAndReloadReplacesDatabase()
+    {
+        const QString name = uniqueName();
+        const QString countTodos = QStringLiteral("SELECT count(*) FROM TODO_PROJECT;");
+        Pool pool(pathOf(name), name);
+        pool.newTodo();
+        pool.newQuery();
+        pool.start();
+        QVERIFY(pool.todos->isEmpty() && pool.queries->isEmpty() &&
+                pool.unsynchronizedEntities->isEmpty());
+        pool.newTodo();
+        pool.newFieldType();
+        pool.synchronizeToDatabase();
+        QCOMPARE(OrvelTest::sqlite3(pathOf(name), countTodos), QStringLiteral("1"));
+        pool.newAlarm();
+        pool.newQuery();
 
-    pool.synchronizeToDatabase();
-    QVERIFY(pool.unsynchronizedEntities->isEmpty());
-    QList<Entity*> deleted{rule.sample};
-    for (Alarm* child : *rule.sample->deletedAlarms)
-        deleted << child;
-    for (Binary* child : *rule.sample->deletedBinaries)
-        deleted << child;
-    for (Field* child : *rule.sample->deletedFields)
-        deleted << child;
-    for (Entity* record : deleted)
-        QObject::disconnect(record, nullptr, &pool, nullptr);
-    delete rule.sample;
-}
+        QSignalSpy started(&pool, &Pool::poolStarted);
+        pool.reloadDB();
+        QCOMPARE(started.count(), 0);
+        QCOMPARE(pool.started, true);
+        QVERIFY(pool.todos->isEmpty() && pool.fieldTypes->isEmpty() && pool.alarms->isEmpty());
+        QVERIFY(pool.queries->isEmpty() && pool.unsynchronizedEntities->isEmpty());
+        QCOMPARE(OrvelTest::sqlite3(pathOf(name), countTodos), QStringLiteral("0"));
+        // The new database works: a record written now is stored under the first key.
+        Todo* todo = pool.newTodo();
+        pool.synchronizeToDatabase();
+        QCOMPARE(todo->id, 1);
+    }
 
-void TestPool::updateTodoAlarmTakesPlainValues()
-{
-    const QString name = uniqueName();
-    Pool pool(pathOf(name), name);
-    pool.start();
-    Todo* todo = pool.newTodo();
-    todo->setTimeZone(QStringLiteral("+05:45"));
-    Alarm* alarm = pool.newAlarm();
-    alarm->setTodo(todo);
-    pool.synchronizeToDatabase();
+    void wrongReferenceIsLoggedAndRecordKept_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("alarm with todo_id 0")
+            << todoRow(1, -1) + childRow("ALARM", 4, 0) << 2
+            << QStringList{"ERROR Wrong todo_id:  0  - In alarm:  4"};
+        QTest::newRow("recurrence naming an ordinary todo")
+            << todoRow(1, -1) + childRow("RECURRENCE", 7, 1) << 2
+            << QStringList{"ERROR Wrong sample_id:  1  - In recurrence:  7"};
+        QTest::newRow("todo naming a deleted recurrence")
+            << sampleRow(2) + childRow("RECURRENCE", 8, 2, 1) + todoRow(1, 8) << 2
+            << QStringList{"ERROR Wrong recurrence_id:  8  - In todo:  1"};
+        QTest::newRow("recurrence_id -1 and below name no recurrence")
+            << todoRow(1, -1) + todoRow(2, -7) << 2 << QStringList{};
+        QTest::newRow("field type 0 is looked up like any other")
+            << todoRow(1, -1) + childRow("FIELD", 6, 1, 0) << 2
+            << QStringList{"ERROR Wrong field_type_id:  0  - In field:  6"};
+        QTest::newRow("every kind wrong, logged in list order")
+            << todoRow(1, 8) + childRow("RECURRENCE", 7, 1) + childRow("FIELD", 6, 9, 9) +
+                   childRow("BINARY", 5, 9) + childRow("ALARM", 4, 9)
+            << 5 << QStringList{"ERROR Wrong todo_id:  9  - In alarm:  4",
+                                "ERROR Wrong todo_id:  9  - In binary:  5",
+                                "ERROR Wrong todo_id:  9  - In field:  6",
+                                "ERROR Wrong field_type_id:  9  - In field:  6",
+                                "ERROR Wrong sample_id:  1  - In recurrence:  7",
+                                "ERROR Wrong recurrence_id:  8  - In todo:  1"};
+    }
 
-    // 1421236800 seconds after the epoch is Wednesday 2015-01-14 12:00:00 UTC.
-    pool.updateTodoAlarm(todo->id, alarm->id, 1, 1, 1421236800u);
-    QCOMPARE(alarm->alarmTime(UTC), utc(2015, 1, 14, 12, 0));
-    QCOMPARE(alarm->alarmTime(Stored), wallClock(2015, 1, 14, 17, 45));
-    QCOMPARE(alarm->is_active, true);
-    QCOMPARE(todo->is_done, true);
-    QCOMPARE(pool.unsynchronizedEntities->count(alarm), 1);
-    QCOMPARE(pool.unsynchronizedEntities->count(todo), 1);
-    // Nothing is saved yet; 2 means false.
-    QCOMPARE(OrvelTest::sqlite3(pathOf(name), QStringLiteral("SELECT is_done FROM TODO_PROJECT;")),
-             QStringLiteral("0"));
-    pool.updateTodoAlarm(todo->id, alarm->id, 2, 2, 1421236800u);
-    QCOMPARE(alarm->is_active, false);
-    QCOMPARE(todo->is_done, false);
-}
+    void wrongReferenceIsLoggedAndRecordKept()
+    {
+        QFETCH(QString, rows);
+        QFETCH(int, records);
+        QFETCH(QStringList, messages);
+        QStringList logged;
+        const std::unique_ptr<Pool> pool = startWithRows(rows, &logged);
+        QCOMPARE(logged, messages);
+        // Nothing is dropped: every live row stands in the pool, loaded and unlisted.
+        QList<Entity*> loaded;
+        for (Entity* record : *pool->todos)
+            loaded << record;
+        for (Entity* record : *pool->samples)
+            loaded << record;
+        for (Entity* record : *pool->alarms)
+            loaded << record;
+        for (Entity* record : *pool->binaries)
+            loaded << record;
+        for (Entity* record : *pool->fields)
+            loaded << record;
+        for (Entity* record : *pool->recurrences)
+            loaded << record;
+        QCOMPARE(int(loaded.size()), records);
+        for (const Entity* record : std::as_const(loaded))
+            QVERIFY(!record->isNew && record->isSynchronized);
+        QVERIFY(pool->unsynchronizedEntities->isEmpty());
+    }
+
+    void storedIdentifiersBecomeLinks()
+    {
+        QStringList logged;
+        const std::unique_ptr<Pool> pool = startWithRows(
+            sampleRow(3, "+02:00") + childRow("RECURRENCE", 7, 3) + childRow("RECURRENCE", 8, 3) +
+                todoRow(1, 8) + todoRow(2, -1) + childRow("ALARM", 4, 1) + childRow("ALARM", 9, 3) +
+                childRow("FIELD_TYPE", 5, 0),
+            &logged);
+        QCOMPARE(logged, QStringList());
+        Todo* todo = pool->todoById(1);
+        Todo* sample = pool->sampleById(3);
+        Recurrence* first = pool->recurrenceById(7);
+        Recurrence* second = pool->recurrenceById(8);
+        Alarm* todoAlarm = pool->alarmById(4);
+        Alarm* sampleAlarm = pool->alarmById(9);
+        QVERIFY(todo && sample && first && second && todoAlarm && sampleAlarm);
+        QCOMPARE(todo->recurrence, second);
+        QCOMPARE(*second->todos, QList<Todo*>{todo});
+        QCOMPARE(*sample->alarms, QList<Alarm*>{sampleAlarm});
+        // A second rule of the sample takes it over; the first, already linked, is left without.
+        QCOMPARE(second->sample, sample);
+        QCOMPARE(sample->recurrence, second);
+        QCOMPARE(sample->recurrence_id, 8);
+        QCOMPARE(first->sample, nullptr);
+        QCOMPARE(first->sample_id, INT_MIN);
+        QCOMPARE(*pool->unsynchronizedEntities, QList<Entity*>{first});
+
+        // Linking carries an alarm from the device's zone into its todo's once: 10:00 UTC reads
+        // 11:00 in Berlin, which the alarm keeps in +02:00 (09:00 UTC) and in +00:00 (11:00 UTC).
+        QCOMPARE(sampleAlarm->alarmTime(Stored), wallClock(2015, 1, 14, 11, 0));
+        QCOMPARE(sampleAlarm->alarmTime(UTC), utc(2015, 1, 14, 9, 0));
+        QCOMPARE(todoAlarm->alarmTime(UTC), utc(2015, 1, 14, 11, 0));
+
+        // Linked children keep their own stored times, while a parent modified by the linking of
+        // a child keeps the time of that linking.
+        const QDateTime storedTime(QDate(2001, 2, 3), QTime(4, 5, 6, 7), Qt::UTC);
+        QCOMPARE(todoAlarm->lastModDate, storedTime);
+        QCOMPARE(pool->fieldTypeById(5)->lastModDate, storedTime);
+        QCOMPARE(pool->todoById(2)->lastModDate, storedTime);
+        QCOMPARE(todo->lastModDate, utc(2015, 1, 14, 11, 0));
+        QCOMPARE(sample->lastModDate, utc(2015, 1, 14, 11, 0));
+    }
+
+    void recordWithWrongReferenceKeepsItsIdentifier()
+    {
+        const std::unique_ptr<Pool> pool = startWithRows(
+            todoRow(1, 8) + todoRow(2, -1) + childRow("RECURRENCE", 7, 2) +
+            childRow("ALARM", 4, 0) + childRow("ALARM", 5, 2) + childRow("FIELD_TYPE", 3, 0) +
+            childRow("FIELD", 6, 9, 3) + childRow("FIELD", 7, 2, 9));
+        Todo* todo = pool->todoById(1);
+        QCOMPARE(todo->recurrence, nullptr);
+        QCOMPARE(todo->recurrence_id, 8);
+        // Looked up among samples only: an ordinary todo with that id is not taken.
+        QCOMPARE(pool->recurrenceById(7)->sample, nullptr);
+        QCOMPARE(pool->recurrenceById(7)->sample_id, 2);
+        QCOMPARE(pool->alarmById(4)->todo_id, 0);
+        QCOMPARE(pool->alarmById(5)->todo, pool->todoById(2));
+        // A field keeps the link that is right next to the one that is wrong.
+        Field* wrongTodo = pool->fieldById(6);
+        Field* wrongType = pool->fieldById(7);
+        QCOMPARE(wrongTodo->todo_id, 9);
+        QCOMPARE(*pool->fieldTypeById(3)->fields, QList<Field*>{wrongTodo});
+        QCOMPARE(wrongType->field_type_id, 9);
+        QCOMPARE(*pool->todoById(2)->fields, QList<Field*>{wrongType});
+        // The records stay connected: a change is announced to the pool.
+        pool->alarmById(4)->setSnooze(3);
+        todo->setStatus(2);
+        QCOMPARE(*pool->unsynchronizedEntities, (QList<Entity*>{pool->alarmById(4), todo}));
+    }
+
+    void lookupsTakeFirstRecordAndNeverKeyZero()
+    {
+        // Two todos sharing a key, and a todo with key 0, put into the lists by hand.
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        auto* first = new Todo(pool.connector);
+        auto* second = new Todo(pool.connector);
+        auto* zero = new Todo(pool.connector);
+        first->id = second->id = 5;
+        zero->id = 0;
+        auto* toFive = new Alarm(pool.connector);
+        auto* toZero = new Alarm(pool.connector);
+        toFive->id = 1;
+        toFive->todo_id = 5;
+        toZero->id = 2;
+        toZero->todo_id = 0;
+        *pool.todos << first << second << zero;
+        *pool.alarms << toFive << toZero;
+        LogCapture log;
+        pool.makeReferences();
+        QCOMPARE(log.messages(), QStringList{"ERROR Wrong todo_id:  0  - In alarm:  2"});
+        QCOMPARE(toFive->todo, first);
+        QCOMPARE(toZero->todo, nullptr);
+        QCOMPARE(pool.todoById(5), first);
+    }
+
+    void instanceTodosCopiesEveryOccurrenceUpToUntil_data()
+    {
+        QTest::addColumn<int>("repeats");
+        QTest::addColumn<QString>("repeatsOn");
+        QTest::addColumn<int>("every");
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QDateTime>("until");
+        QTest::addColumn<QList<QDateTime>>("starts");
+        QTest::addColumn<int>("alarmLead"); // minutes before the start, in UTC
+
+        // In +01:00 the device's and the sample's readings agree: 09:00 is 08:00 UTC.
+        QTest::newRow("weekly on Monday and Wednesday")
+            << int(Weekly) << QStringLiteral("1010000") << 1 << QStringLiteral("+01:00")
+            << wallClock(2015, 1, 19, 0, 0)
+            << QList<QDateTime>{utc(2015, 1, 7, 8, 0), utc(2015, 1, 12, 8, 0),
+                                utc(2015, 1, 14, 8, 0)}
+            << 15;
+        QTest::newRow("monthly on the 10th and 20th")
+            << int(Monthly) << QStringLiteral("00000000001000000000100000000") << 1
+            << QStringLiteral("+01:00") << wallClock(2015, 2, 15, 0, 0)
+            << QList<QDateTime>{utc(2015, 1, 10, 8, 0), utc(2015, 1, 20, 8, 0),
+                                utc(2015, 2, 10, 8, 0)}
+            << 15;
+        QTest::newRow("no occurrence before until")
+            << int(Daily) << QString() << 1 << QStringLiteral("+01:00")
+            << wallClock(2015, 1, 6, 0, 0) << QList<QDateTime>{} << 15;
+        // In +05:45 the sample starts at 03:15 UTC, 04:15 on the device. An instance takes its
+        // dates in the device's reading and only then the sample's zone, which keeps that reading:
+        // it starts at 04:15 in +05:45, 22:30 UTC the day before. The alarm (03:00 UTC, 04:00 on
+        // the device) goes through that re-basing twice, once in the occurrence and once in the
+        // instance: 17:30 UTC the day before, five hours before the start.
+        QTest::newRow("daily in a zone other than the device's")
+            << int(Daily) << QString() << 2 << QStringLiteral("+05:45")
+            << wallClock(2015, 1, 10, 0, 0)
+            << QList<QDateTime>{utc(2015, 1, 6, 22, 30), utc(2015, 1, 8, 22, 30)} << 300;
+    }
+
+    void instanceTodosCopiesEveryOccurrenceUpToUntil()
+    {
+        QFETCH(int, repeats);
+        QFETCH(QString, repeatsOn);
+        QFETCH(int, every);
+        QFETCH(QString, zone);
+        QFETCH(QDateTime, until);
+        QFETCH(QList<QDateTime>, starts);
+        QFETCH(int, alarmLead);
+        const QString name = uniqueName();
+        auto pool = std::make_unique<Pool>(pathOf(name), name);
+        pool->start();
+        const Rule rule = makeRule(pool.get(), Repeats(repeats), repeatsOn, every, zone);
+        const Rule other = makeRule(pool.get(), Weekly, QStringLiteral("0000100"), 1);
+        Field* sampleField = rule.sample->fields->constFirst();
+
+        pool->instanceTodos(until, rule.recurrence);
+
+        const QList<Todo*> instances = *rule.recurrence->todos;
+        QCOMPARE(startsOf(instances), starts);
+        QCOMPARE(*pool->todos, instances);
+        QVERIFY(other.recurrence->todos->isEmpty());
+        QCOMPARE(rule.recurrence->instancingDate(UTC), until.toUTC());
+        QCOMPARE(pool->unsynchronizedEntities->count(rule.recurrence), 1);
+        QVERIFY(pool->queries->isEmpty());
+        for (int i = 0; i < instances.size(); ++i) {
+            const Todo* instance = instances.at(i);
+            QCOMPARE(instance->endDate(UTC), starts.at(i).addSecs(3600));
+            QCOMPARE(instance->time_zone, zone);
+            QCOMPARE(instance->is_sample, false);
+            QCOMPARE(instance->status, 2);
+            QCOMPARE(instance->recurrence_id, rule.recurrence->id);
+            QCOMPARE(instance->note, QStringLiteral("Call Alice"));
+            QVERIFY(instance->binaries->isEmpty());
+            QCOMPARE(instance->fields->size(), 1);
+            const Field* field = instance->fields->constFirst();
+            QVERIFY(field != sampleField && pool->fields->contains(const_cast<Field*>(field)));
+            QCOMPARE(field->fieldType, rule.who);
+            QCOMPARE(field->contact_id, QStringLiteral("contact-9"));
+            QCOMPARE(instance->alarms->size(), 1);
+            const Alarm* alarm = instance->alarms->constFirst();
+            QVERIFY(pool->alarms->contains(const_cast<Alarm*>(alarm)));
+            QCOMPARE(alarm->alarmTime(UTC), starts.at(i).addSecs(-60 * alarmLead));
+            QCOMPARE(alarm->snooze_interval, 7);
+        }
+
+        // Written with the next synchronisation and linked to their rule again after a restart.
+        const int recurrenceId = rule.recurrence->id;
+        const int otherId = other.recurrence->id;
+        pool->synchronizeToDatabase();
+        QVERIFY(pool->unsynchronizedEntities->isEmpty());
+        pool.reset();
+        pool = std::make_unique<Pool>(pathOf(name), name + QStringLiteral("-restarted"));
+        pool->start();
+        Recurrence* recurrence = pool->recurrenceById(recurrenceId);
+        QCOMPARE(startsOf(*recurrence->todos), starts);
+        QCOMPARE(recurrence->instancingDate(UTC), until.toUTC());
+        for (const Todo* instance : *recurrence->todos)
+            QCOMPARE(instance->alarms->size(), 1);
+
+        // Without a rule every rule is instanced up to the date.
+        pool->instanceTodos(wallClock(2015, 1, 12, 0, 0), nullptr);
+        QCOMPARE(startsOf(*pool->recurrenceById(otherId)->todos),
+                 QList<QDateTime>{utc(2015, 1, 9, 8, 0)});
+    }
+
+    void instanceNextTodoMakesAtMostOneInstance_data()
+    {
+        QTest::addColumn<QDateTime>("instancedUpTo");
+        QTest::addColumn<QDateTime>("rangeEnd");
+        QTest::addColumn<QList<QDateTime>>("starts");
+        QTest::addColumn<QDateTime>("movedTo");
+        // The next occurrence after the sample's start, Monday 2015-01-05 09:00, is 07 January.
+        QTest::newRow("due a second ago")
+            << utc(2015, 1, 14, 10, 59, 59) << wallClock(2015, 12, 31, 0, 0)
+            << QList<QDateTime>{utc(2015, 1, 7, 8, 0)} << utc(2015, 1, 7, 8, 0, 1);
+        QTest::newRow("not due before now")
+            << utc(2015, 1, 14, 11, 0) << wallClock(2015, 12, 31, 0, 0) << QList<QDateTime>{}
+            << utc(2015, 1, 14, 11, 0);
+        QTest::newRow("due but the rule has ended")
+            << utc(2010, 6, 1, 0, 0) << wallClock(2015, 1, 6, 0, 0) << QList<QDateTime>{}
+            << utc(2010, 6, 1, 0, 0);
+    }
+
+    void instanceNextTodoMakesAtMostOneInstance()
+    {
+        QFETCH(QDateTime, instancedUpTo);
+        QFETCH(QDateTime, rangeEnd);
+        QFETCH(QList<QDateTime>, starts);
+        QFETCH(QDateTime, movedTo);
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        pool.start();
+        const Rule rule = makeRule(&pool, Daily, QString(), 2);
+        rule.recurrence->instancing_date = instancedUpTo;
+        rule.recurrence->setRangeEnd(rangeEnd);
+        pool.synchronizeToDatabase();
+
+        pool.instanceNextTodo(rule.recurrence);
+        QCOMPARE(startsOf(*rule.recurrence->todos), starts);
+        QCOMPARE(pool.todos->size(), starts.size());
+        QCOMPARE(rule.recurrence->instancingDate(UTC), movedTo);
+        QCOMPARE(pool.unsynchronizedEntities->contains(rule.recurrence), !starts.isEmpty());
+        if (!starts.isEmpty())
+            QCOMPARE(rule.recurrence->todos->constFirst()->note, QStringLiteral("Call Alice"));
+        // Without a rule every rule of the pool is asked. The next occurrence is counted from the
+        // sample's start, not from instancing_date, so a rule that is still due gets the same
+        // occurrence instanced once more.
+        pool.instanceNextTodo(nullptr);
+        QCOMPARE(startsOf(*rule.recurrence->todos), starts + starts);
+    }
+
+    void updateSampleWithTodoReplacesTheSample()
+    {
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        pool.start();
+        const Rule rule = makeRule(&pool, Daily, QString(), 1);
+        Todo* todo = pool.newTodo();
+        todo->setTimeZone(QStringLiteral("+05:45"));
+        todo->setStartDate(wallClock(2015, 2, 2, 10, 0));
+        todo->setEndDate(wallClock(2015, 2, 2, 11, 30));
+        todo->setIsDone(true);
+        Field* field = pool.newField();
+        field->setFieldType(rule.who);
+        field->setTodo(todo);
+        field->setValue(QStringLiteral("Bob"));
+        Alarm* alarm = pool.newAlarm();
+        alarm->setTodo(todo);
+        pool.newBinary()->setTodo(todo);
+        todo->setFormatString(QStringLiteral("Meet %%1%").arg(rule.who->id));
+        todo->setNote(QStringLiteral("Meet Bob at the station"));
+        Todo* lonely = pool.newSample(); // a sample without a rule is left alone
+        pool.synchronizeToDatabase();
+        LogCapture log;
+        pool.updateSampleWithTodo(lonely, todo);
+        QCOMPARE(log.messages(), QStringList());
+        QCOMPARE(lonely->isDeleted, false);
+        QVERIFY(pool.unsynchronizedEntities->isEmpty());
+
+        pool.updateSampleWithTodo(rule.sample, todo);
+        QCOMPARE(log.messages(), QStringList{"WARNING update sample"});
+        Todo* sample = rule.recurrence->sample;
+        QVERIFY(sample != rule.sample);
+        QCOMPARE(*pool.samples, (QList<Todo*>{lonely, sample}));
+        QCOMPARE(sample->recurrence, rule.recurrence);
+        QCOMPARE(rule.sample->isDeleted, true);
+        QCOMPARE(rule.sample->recurrence, nullptr);
+        QCOMPARE(rule.recurrence->isDeleted, false);
+        // The copy takes the zone first and the dates in the todo's own zone: the same readings.
+        QCOMPARE(sample->is_sample, true);
+        QCOMPARE(sample->time_zone, QStringLiteral("+05:45"));
+        QCOMPARE(sample->startDate(Stored), wallClock(2015, 2, 2, 10, 0));
+        QCOMPARE(sample->endDate(Stored), wallClock(2015, 2, 2, 11, 30));
+        QCOMPARE(sample->is_done, true);
+        QCOMPARE(sample->note, QStringLiteral("Meet Bob at the station"));
+        QCOMPARE(sample->fields->size(), 1);
+        QVERIFY(sample->fields->constFirst() != field);
+        QCOMPARE(sample->fields->constFirst()->value, QStringLiteral("Bob"));
+        QCOMPARE(sample->alarms->size(), 1);
+        QVERIFY(sample->alarms->constFirst() != alarm);
+        QVERIFY(sample->binaries->isEmpty());
+        QCOMPARE(*todo->fields, QList<Field*>{field}); // the todo itself stays as it was
+
+        pool.synchronizeToDatabase();
+        QVERIFY(pool.unsynchronizedEntities->isEmpty());
+        QList<Entity*> deleted{rule.sample};
+        for (Alarm* child : *rule.sample->deletedAlarms)
+            deleted << child;
+        for (Binary* child : *rule.sample->deletedBinaries)
+            deleted << child;
+        for (Field* child : *rule.sample->deletedFields)
+            deleted << child;
+        for (Entity* record : deleted)
+            QObject::disconnect(record, nullptr, &pool, nullptr);
+        delete rule.sample;
+    }
+
+    void updateTodoAlarmTakesPlainValues()
+    {
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        pool.start();
+        Todo* todo = pool.newTodo();
+        todo->setTimeZone(QStringLiteral("+05:45"));
+        Alarm* alarm = pool.newAlarm();
+        alarm->setTodo(todo);
+        pool.synchronizeToDatabase();
+
+        // 1421236800 seconds after the epoch is Wednesday 2015-01-14 12:00:00 UTC.
+        pool.updateTodoAlarm(todo->id, alarm->id, 1, 1, 1421236800u);
+        QCOMPARE(alarm->alarmTime(UTC), utc(2015, 1, 14, 12, 0));
+        QCOMPARE(alarm->alarmTime(Stored), wallClock(2015, 1, 14, 17, 45));
+        QCOMPARE(alarm->is_active, true);
+        QCOMPARE(todo->is_done, true);
+        QCOMPARE(pool.unsynchronizedEntities->count(alarm), 1);
+        QCOMPARE(pool.unsynchronizedEntities->count(todo), 1);
+        // Nothing is saved yet; 2 means false.
+        QCOMPARE(
+            OrvelTest::sqlite3(pathOf(name), QStringLiteral("SELECT is_done FROM TODO_PROJECT;")),
+            QStringLiteral("0"));
+        pool.updateTodoAlarm(todo->id, alarm->id, 2, 2, 1421236800u);
+        QCOMPARE(alarm->is_active, false);
+        QCOMPARE(todo->is_done, false);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestPool)
 #include "tst_pool.moc"

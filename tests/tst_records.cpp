@@ -182,881 +182,817 @@ class TestRecords : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void loadedDatesBecomeUtcAndBinaryOwnsItsBytes();
-    void modifiedAnnouncesOncePerSave();
-    void modifiedReachesTheParent_data();
-    void modifiedReachesTheParent();
-    void settersMarkModified_data();
-    void settersMarkModified();
-    void removeNeedsARow();
-    void deletionSequences_data();
-    void deletionSequences();
-    void connectorIsConnectedOnce();
-    void save_data();
-    void save();
-    void savingASynchronizedAlarmWarns();
+    void loadedDatesBecomeUtcAndBinaryOwnsItsBytes()
+    {
+        const QDateTime given(QDate(2012, 3, 4), QTime(5, 6, 7), Qt::OffsetFromUTC, 3600);
+        Alarm loaded(nullptr, 4, 9, given, given, true, 2, 10, true);
+        QCOMPARE(loaded.alarm_time, QDateTime(QDate(2012, 3, 4), QTime(4, 6, 7), Qt::UTC));
+        QCOMPARE(loaded.lastModDate.timeSpec(), Qt::UTC);
+        QCOMPARE(loaded.snooze_interval, 10);
+        Recurrence rule(nullptr, 3, 4, given, true, Weekly, 2, QStringLiteral("bogus"), given,
+                        given, given, false);
+        QCOMPARE(rule.repeats_on, QStringLiteral("bogus")); // loading does not validate
+        QCOMPARE(rule.range_start, utc(2012, 3, 4, 4, 6).addSecs(7));
+        QCOMPARE(rule.instancing_date.timeSpec(), Qt::UTC);
 
-    void deletingAndUndeletingATodoGraph();
-    void deletingASampleOrRuleTakesTheOtherAlong();
-    void deletingAFieldTypeDetachesItsFieldsFromEveryTodo();
-    void destroying_data();
-    void destroying();
-    void recordsDestroyedWhileRememberedAreForgotten();
-    void childrenMoveBetweenParents();
-    void fieldLookupsAndFormatString();
-    void alarmsAndAttachments();
+        Binary withoutBytes(nullptr, 1, 2, given, QStringLiteral("n"), BinaryType(7), 3, nullptr,
+                            false);
+        QVERIFY(withoutBytes.data && withoutBytes.data->isEmpty());
+        auto* bytes = new QByteArray("\x00\xff", 2);
+        Binary withBytes(nullptr, 1, 2, given, QStringLiteral("n"), BinaryType(7), 3, bytes, false);
+        QCOMPARE(withBytes.data, bytes);
+        withBytes.setData(QByteArray("new"));
+        QCOMPARE(withBytes.data, bytes);
+        QCOMPARE(*withBytes.data, QByteArray("new"));
+        QCOMPARE(withBytes.size, 3);
+    }
 
-    void checkRepeats_data();
-    void checkRepeats();
-    void repeatsPatternMustFitItsKind();
-    void setSampleLinksBothSidesAndKeepsTheReading();
-    void storedGettersWithoutSampleWarn();
+    void modifiedAnnouncesOncePerSave()
+    {
+        Todo fresh(nullptr);
+        QSignalSpy freshSpy(&fresh, &Entity::setUnsynchronized);
+        fresh.modified();
+        QCOMPARE(freshSpy.count(), 0);
+        QCOMPARE(fresh.isSynchronized, false);
 
-    void visibleLength_data();
-    void visibleLength();
-    void wholeLogLine_data();
-    void wholeLogLine();
-};
+        Todo loaded(nullptr);
+        markLoaded(loaded);
+        loaded.lastModDate = utc(2000, 1, 1);
+        QSignalSpy spy(&loaded, &Entity::setUnsynchronized);
+        loaded.modified();
+        loaded.setNote(QStringLiteral("again"));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).value<Entity*>(), static_cast<Entity*>(&loaded));
+        QCOMPARE(loaded.lastModDate, utc(2015, 1, 14, 12));
+        QVERIFY(loaded.save());
+        loaded.modified();
+        loaded.modified();
+        QCOMPARE(spy.count(), 2);
 
-void TestRecords::loadedDatesBecomeUtcAndBinaryOwnsItsBytes()
-{
-    const QDateTime given(QDate(2012, 3, 4), QTime(5, 6, 7), Qt::OffsetFromUTC, 3600);
-    Alarm loaded(nullptr, 4, 9, given, given, true, 2, 10, true);
-    QCOMPARE(loaded.alarm_time, QDateTime(QDate(2012, 3, 4), QTime(4, 6, 7), Qt::UTC));
-    QCOMPARE(loaded.lastModDate.timeSpec(), Qt::UTC);
-    QCOMPARE(loaded.snooze_interval, 10);
-    Recurrence rule(nullptr, 3, 4, given, true, Weekly, 2, QStringLiteral("bogus"), given, given,
-                    given, false);
-    QCOMPARE(rule.repeats_on, QStringLiteral("bogus")); // loading does not validate
-    QCOMPARE(rule.range_start, utc(2012, 3, 4, 4, 6).addSecs(7));
-    QCOMPARE(rule.instancing_date.timeSpec(), Qt::UTC);
-
-    Binary withoutBytes(nullptr, 1, 2, given, QStringLiteral("n"), BinaryType(7), 3, nullptr,
-                        false);
-    QVERIFY(withoutBytes.data && withoutBytes.data->isEmpty());
-    auto* bytes = new QByteArray("\x00\xff", 2);
-    Binary withBytes(nullptr, 1, 2, given, QStringLiteral("n"), BinaryType(7), 3, bytes, false);
-    QCOMPARE(withBytes.data, bytes);
-    withBytes.setData(QByteArray("new"));
-    QCOMPARE(withBytes.data, bytes);
-    QCOMPARE(*withBytes.data, QByteArray("new"));
-    QCOMPARE(withBytes.size, 3);
-}
-
-void TestRecords::modifiedAnnouncesOncePerSave()
-{
-    Todo fresh(nullptr);
-    QSignalSpy freshSpy(&fresh, &Entity::setUnsynchronized);
-    fresh.modified();
-    QCOMPARE(freshSpy.count(), 0);
-    QCOMPARE(fresh.isSynchronized, false);
-
-    Todo loaded(nullptr);
-    markLoaded(loaded);
-    QSignalSpy spy(&loaded, &Entity::setUnsynchronized);
-    loaded.modified();
-    loaded.setNote(QStringLiteral("again"));
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).value<Entity*>(), static_cast<Entity*>(&loaded));
-    QVERIFY(loaded.save());
-    QCOMPARE(loaded.isSynchronized, true);
-    loaded.modified();
-    loaded.modified();
-    QCOMPARE(spy.count(), 2);
-}
-
-void TestRecords::modifiedReachesTheParent_data()
-{
-    QTest::addColumn<QString>("child");
-    QTest::addColumn<bool>("parentMarked");
-    QTest::newRow("alarm marks its todo") << "alarm" << true;
-    QTest::newRow("attachment marks its todo") << "binary" << true;
-    QTest::newRow("field marks its todo") << "field" << true;
-    QTest::newRow("field leaves its type alone") << "field type" << false;
-    QTest::newRow("recurrence marks its sample") << "recurrence" << true;
-    QTest::newRow("recurrence skips a sample with id 0") << "recurrence, sample id 0" << false;
-}
-
-void TestRecords::modifiedReachesTheParent()
-{
-    QFETCH(QString, child);
-    QFETCH(bool, parentMarked);
-    Todo todo(nullptr);
-    todo.id = child.endsWith(QLatin1String("id 0")) ? 0 : 12;
-    FieldType type(nullptr);
-    Recurrence recurrence(nullptr);
-    auto* alarm = new Alarm(nullptr);
-    auto* binary = new Binary(nullptr);
-    auto* field = new Field(nullptr);
-    alarm->setTodo(&todo);
-    binary->setTodo(&todo);
-    field->setTodo(&todo);
-    field->setFieldType(&type);
-    todo.setIsSample(true);
-    recurrence.setSample(&todo);
-
-    Entity* parent = child == QLatin1String("field type") ? static_cast<Entity*>(&type) : &todo;
-    markLoaded(*parent);
-    QSignalSpy spy(parent, &Entity::setUnsynchronized);
-    if (child == QLatin1String("alarm"))
-        alarm->setSnooze(3);
-    else if (child == QLatin1String("binary"))
-        binary->setSize(3);
-    else if (child.startsWith(QLatin1String("field")))
-        field->setValue(QStringLiteral("3"));
-    else
-        recurrence.setRepeatsEvery(3);
-    QCOMPARE(spy.count(), parentMarked ? 1 : 0);
-    QCOMPARE(parent->isSynchronized, !parentMarked);
-}
-
-void TestRecords::settersMarkModified_data()
-{
-    QTest::addColumn<bool>("alarmTime");
-    // One setter stands for all that mark; times are re-based when a record moves between
-    // zones, which must not count as an edit.
-    QTest::newRow("setNote marks") << false;
-    QTest::newRow("setAlarmTime does not") << true;
-}
-
-void TestRecords::settersMarkModified()
-{
-    QFETCH(bool, alarmTime);
-    Alarm alarm(nullptr);
-    Todo todo(nullptr);
-    Entity* record = alarmTime ? static_cast<Entity*>(&alarm) : &todo;
-    markLoaded(*record);
-    record->lastModDate = utc(2000, 1, 1);
-    QSignalSpy spy(record, &Entity::setUnsynchronized);
-    if (alarmTime)
+        // Times are re-based when a record moves between zones, which is no edit.
+        Alarm alarm(nullptr);
+        markLoaded(alarm);
         alarm.setAlarmTime(utc(2015, 1, 1));
-    else
-        todo.setNote(QStringLiteral("x"));
-    QCOMPARE(spy.count(), alarmTime ? 0 : 1);
-    QCOMPARE(record->lastModDate, alarmTime ? utc(2000, 1, 1) : utc(2015, 1, 14, 12));
-}
-
-void TestRecords::removeNeedsARow()
-{
-    Todo fresh(nullptr);
-    PersistCounter freshPersist(fresh);
-    QCOMPARE(fresh.remove(), false);
-    QCOMPARE(freshPersist.count, 0);
-    QCOMPARE(fresh.isRemoved, false);
-
-    Todo stored(nullptr);
-    stored.isNew = false;
-    PersistCounter persist(stored);
-    QCOMPARE(stored.remove(), true);
-    QCOMPARE(persist.count, 1);
-    QCOMPARE(stored.isRemoved, true);
-    QCOMPARE(stored.isSynchronized, true);
-}
-
-void TestRecords::deletionSequences_data()
-{
-    QTest::addColumn<QString>("sequence"); // t = setIsDeleted(true), f = setIsDeleted(false)
-    QTest::addColumn<int>("deletedSignals");
-    QTest::addColumn<int>("undeletedSignals");
-    QTest::addColumn<bool>("removed");
-    QTest::newRow("false on a live record only modifies") << "f" << 0 << 0 << false;
-    QTest::newRow("true twice detaches once") << "tt" << 1 << 0 << true;
-    QTest::newRow("false twice after true restores once") << "tff" << 1 << 1 << true;
-    QTest::newRow("delete, restore, delete") << "tft" << 2 << 1 << true;
-}
-
-void TestRecords::deletionSequences()
-{
-    QFETCH(QString, sequence);
-    QFETCH(int, deletedSignals);
-    QFETCH(int, undeletedSignals);
-    QFETCH(bool, removed);
-    Todo todo(nullptr);
-    todo.id = 3;
-    Alarm alarm(nullptr);
-    alarm.setTodo(&todo);
-    markLoaded(alarm);
-    QSignalSpy deleted(&alarm, &Entity::setDeleted);
-    QSignalSpy undeleted(&alarm, &Entity::setUndeleted);
-    QSignalSpy unsynchronized(&alarm, &Entity::setUnsynchronized);
-    for (const QChar step : sequence)
-        alarm.setIsDeleted(step == QLatin1Char('t'));
-
-    const bool attached = !sequence.endsWith(QLatin1Char('t'));
-    QCOMPARE(int(deleted.count()), deletedSignals);
-    QCOMPARE(int(undeleted.count()), undeletedSignals);
-    QCOMPARE(unsynchronized.count(), 1);
-    QCOMPARE(alarm.isDeleted, !attached);
-    QCOMPARE(alarm.isRemoved, removed);
-    QCOMPARE(alarm.todo, attached ? &todo : nullptr);
-    QCOMPARE(todo.alarms->contains(&alarm), attached);
-    QCOMPARE(alarm.detachedTodo, attached ? nullptr : &todo);
-    QCOMPARE(alarm.todo_id, 3);
-}
-
-void TestRecords::connectorIsConnectedOnce()
-{
-    StubConnector first;
-    StubConnector second;
-    Todo todo(nullptr);
-    todo.setDatabaseConnector(&first);
-    todo.setDatabaseConnector(&second);
-    todo.setDatabaseConnector(&second);
-    QCOMPARE(todo.databaseConnector, &second);
-    QCOMPARE(todo.sqlQuery, second.sqlQuery);
-    QVERIFY(!QObject::disconnect(&todo, &Entity::persist, &first, &DatabaseConnector::persist));
-    QVERIFY(QObject::disconnect(&todo, &Entity::persist, &second, &DatabaseConnector::persist));
-    QVERIFY(!QObject::disconnect(&todo, &Entity::persist, &second, &DatabaseConnector::persist));
-
-    todo.setDatabaseConnector(&first);
-    todo.setDatabaseConnector(nullptr);
-    QCOMPARE(todo.databaseConnector, nullptr);
-    QVERIFY(!QObject::disconnect(&todo, &Entity::persist, &first, &DatabaseConnector::persist));
-}
-
-void TestRecords::save_data()
-{
-    QTest::addColumn<SaveCase>("run");
-    QTest::addColumn<QString>("outcome"); // saved|error|persist signals|identifier afterwards
-
-    QTest::newRow("todo with recurrence_id below -1") << SaveCase([] {
-        Todo todo(nullptr);
-        todo.recurrence_id = -2;
-        return saveOutcome(todo, todo.recurrence_id);
-    }) << "0|" + invalid("recurrence_id", -2) + "|0|-2";
-    QTest::newRow("todo completes the id of its recurrence") << SaveCase([] {
-        Todo todo(nullptr);
-        Recurrence recurrence(nullptr);
-        todo.setRecurrence(&recurrence);
-        recurrence.id = 31;
-        const QString outcome = saveOutcome(todo, 0);
-        const int id = todo.recurrence_id;
-        todo.setRecurrence(nullptr);
-        return outcome + QString::number(id);
-    }) << "1||1|031";
-    QTest::newRow("recurrence without sample") << SaveCase([] {
-        Recurrence recurrence(nullptr);
-        return saveOutcome(recurrence, recurrence.sample_id);
-    }) << "0|" + invalid("sample_id", INT_MIN) + "|0|" + QString::number(INT_MIN);
-    QTest::newRow("recurrence takes the id of its sample") << SaveCase([] {
-        Todo sample(nullptr);
-        Recurrence recurrence(nullptr);
-        recurrence.setSample(&sample);
-        sample.id = 44;
-        const QString outcome = saveOutcome(recurrence, 0);
-        return outcome + QString::number(recurrence.sample_id);
-    }) << "1||1|044";
-    QTest::newRow("deleted recurrence with sample_id but no sample") << SaveCase([] {
-        Recurrence recurrence(nullptr);
-        recurrence.sample_id = 5;
-        recurrence.setIsDeleted(true);
-        return saveOutcome(recurrence, recurrence.sample_id);
-    }) << "1||1|5";
-    QTest::newRow("alarm of a todo without a row")
-        << childOfTodo<Alarm>(true, INT_MIN, INT_MIN, false)
-        << "0|" + invalid("todo_id", INT_MIN) + "|0|" + QString::number(INT_MIN);
-    QTest::newRow("alarm takes the id of its todo")
-        << childOfTodo<Alarm>(true, 3, INT_MIN, false) << "1||1|3";
-    QTest::newRow("binary with todo_id but no todo")
-        << childOfTodo<Binary>(false, 0, 4, false) << "0|" + invalid("todo_id", 4) + "|0|4";
-    QTest::newRow("deleted binary with todo_id but no todo")
-        << childOfTodo<Binary>(false, 0, 4, true) << "1||1|4";
-    QTest::newRow("field with a todo but no type") << SaveCase([] {
-        Todo todo(nullptr);
-        todo.id = 6;
-        Field field(nullptr);
-        field.setTodo(&todo);
-        return saveOutcome(field, field.todo_id);
-    }) << "0|" + invalid("field_type_id", INT_MIN) + "|0|6";
-    QTest::newRow("field takes both ids") << SaveCase([] {
-        Todo todo(nullptr);
-        FieldType type(nullptr);
-        Field field(nullptr);
-        field.setTodo(&todo);
-        field.setFieldType(&type);
-        todo.id = 6;
-        type.id = 2;
-        const QString outcome = saveOutcome(field, 0);
-        return outcome + QString::number(field.todo_id * 10 + field.field_type_id);
-    }) << "1||1|062";
-    QTest::newRow("deleted field with both ids and no links") << SaveCase([] {
-        Field field(nullptr);
-        field.todo_id = 6;
-        field.field_type_id = 2;
-        field.setIsDeleted(true);
-        return saveOutcome(field, field.todo_id);
-    }) << "1||1|6";
-    QTest::newRow("field type is always saved") << SaveCase([] {
-        FieldType type(nullptr);
-        type.lastError = QStringLiteral("left over");
-        return saveOutcome(type, 0);
-    }) << "1||1|0";
-}
-
-void TestRecords::save()
-{
-    QFETCH(SaveCase, run);
-    QFETCH(QString, outcome);
-    QCOMPARE(run(), outcome);
-}
-
-void TestRecords::savingASynchronizedAlarmWarns()
-{
-    Todo todo(nullptr);
-    todo.id = 1;
-    Alarm alarm(nullptr);
-    alarm.setTodo(&todo);
-    LogCapture log;
-    QVERIFY(alarm.save());
-    QCOMPARE(log.lines().size(), 0); // new: the first save inserts
-    alarm.isNew = false;
-    QVERIFY(alarm.save());
-    QCOMPARE(log.messages(), QStringList{"WARNING Synchronizing alredy synchronized Entity."});
-    QCOMPARE(alarm.isSynchronized, true);
-}
-
-void TestRecords::deletingAndUndeletingATodoGraph()
-{
-    SignalLog log;
-    TodoGraph graph(log);
-    graph.todo->setIsDeleted(true);
-    QCOMPARE(log.take(),
-             (QStringList{"deleted A1", "deleted A2", "deleted B", "deleted F", "deleted T"}));
-    QVERIFY(graph.todo->alarms->isEmpty() && graph.todo->binaries->isEmpty());
-    QVERIFY(graph.todo->fields->isEmpty() && graph.type->fields->isEmpty());
-    QCOMPARE(*graph.todo->deletedAlarms, listOf({graph.first, graph.second}));
-    QCOMPARE(*graph.todo->deletedBinaries, listOf({graph.binary}));
-    QCOMPARE(*graph.todo->deletedFields, listOf({graph.field}));
-    QCOMPARE(graph.first->detachedTodo, graph.todo);
-    QCOMPARE(graph.first->todo_id, 11);
-    QCOMPARE(graph.field->detachedFieldType, graph.type);
-    QCOMPARE(graph.todo->detachedRecurrence, graph.recurrence);
-    QCOMPARE(graph.todo->recurrence_id, 20);
-    QVERIFY(graph.recurrence->todos->isEmpty());
-    QCOMPARE(graph.recurrence->isDeleted, false);
-    graph.todo->setIsDeleted(true);
-    QCOMPARE(log.take(), QStringList()); // deleting twice changes nothing
-
-    for (int twice = 0; twice < 2; ++twice) {
-        graph.todo->setIsDeleted(false);
-        QCOMPARE(*graph.todo->alarms, listOf({graph.first, graph.second}));
-        QCOMPARE(*graph.todo->binaries, listOf({graph.binary}));
-        QCOMPARE(*graph.todo->fields, listOf({graph.field}));
-        QVERIFY(graph.todo->deletedAlarms->isEmpty() && graph.todo->deletedFields->isEmpty());
-        QVERIFY(graph.todo->deletedBinaries->isEmpty());
-        QCOMPARE(graph.first->detachedTodo, nullptr);
-        QCOMPARE(graph.field->fieldType, graph.type);
-        QCOMPARE(*graph.type->fields, listOf({graph.field}));
-        QCOMPARE(*graph.recurrence->todos, listOf({graph.todo}));
-        QCOMPARE(graph.todo->recurrence, graph.recurrence);
+        QCOMPARE(alarm.isSynchronized, true);
     }
-    QCOMPARE(log.take(), (QStringList{"undeleted A1", "undeleted A2", "undeleted B", "undeleted F",
-                                      "undeleted T"}));
 
-    // A child deleted on its own is not restored with its todo.
-    graph.first->setIsDeleted(true);
-    graph.todo->setIsDeleted(true);
-    graph.todo->setIsDeleted(false);
-    QCOMPARE(*graph.todo->alarms, listOf({graph.second}));
-    graph.first->setIsDeleted(false);
-    QCOMPARE(*graph.todo->alarms, listOf({graph.second, graph.first}));
-}
-
-void TestRecords::deletingASampleOrRuleTakesTheOtherAlong()
-{
-    SignalLog log;
-    TodoGraph graph(log);
-    auto* sampleAlarm = log.watch(new Alarm(nullptr), "AS");
-    graph.sample->addAlarm(sampleAlarm);
-
-    graph.sample->setIsDeleted(true);
-    QCOMPARE(log.take(), (QStringList{"deleted AS", "deleted R", "deleted S"}));
-    QCOMPARE(graph.recurrence->detachedSample, graph.sample);
-    QCOMPARE(graph.recurrence->sample_id, 10);
-    QCOMPARE(*graph.recurrence->deletedTodos, listOf({graph.todo}));
-    QCOMPARE(graph.todo->recurrence, nullptr);
-    QCOMPARE(graph.todo->isDeleted, false);
-    QCOMPARE(graph.sample->recurrence_id, -1);
-    QCOMPARE(graph.sample->detachedRecurrence, graph.recurrence);
-    graph.sample->setIsDeleted(false);
-    QCOMPARE(log.take(), (QStringList{"undeleted AS", "undeleted R", "undeleted S"}));
-    QCOMPARE(graph.recurrence->sample, graph.sample);
-    QCOMPARE(graph.sample->recurrence_id, 20);
-    QCOMPARE(graph.sample->detachedRecurrence, nullptr);
-    QCOMPARE(graph.recurrence->detachedSample, nullptr);
-    QCOMPARE(graph.todo->recurrence, graph.recurrence);
-    QCOMPARE(*graph.sample->alarms, listOf({sampleAlarm}));
-
-    graph.recurrence->setIsDeleted(true);
-    QCOMPARE(log.take(), (QStringList{"deleted AS", "deleted S", "deleted R"}));
-    QCOMPARE(graph.todo->recurrence, nullptr);
-    QCOMPARE(graph.todo->recurrence_id, 20);
-    graph.recurrence->setIsDeleted(false);
-    QCOMPARE(log.take(), (QStringList{"undeleted AS", "undeleted S", "undeleted R"}));
-    QCOMPARE(graph.sample->recurrence, graph.recurrence);
-    QCOMPARE(graph.todo->recurrence, graph.recurrence);
-    QVERIFY(graph.recurrence->deletedTodos->isEmpty());
-}
-
-void TestRecords::deletingAFieldTypeDetachesItsFieldsFromEveryTodo()
-{
-    SignalLog log;
-    TodoGraph graph(log);
-    Todo other(nullptr);
-    auto* onOther = log.watch(new Field(nullptr), "F2");
-    other.addField(onOther);
-    graph.type->addField(onOther);
-
-    graph.type->setIsDeleted(true);
-    QCOMPARE(log.take(), (QStringList{"deleted F", "deleted F2", "deleted FT"}));
-    QVERIFY(graph.todo->fields->isEmpty() && other.fields->isEmpty());
-    QCOMPARE(*graph.type->deletedFields, listOf({graph.field, onOther}));
-    graph.type->setIsDeleted(false);
-    QCOMPARE(log.take(), (QStringList{"undeleted F", "undeleted F2", "undeleted FT"}));
-    QCOMPARE(*other.fields, listOf({onOther}));
-    QCOMPARE(*graph.type->fields, listOf({graph.field, onOther}));
-    QCOMPARE(onOther->todo, &other);
-}
-
-void TestRecords::destroying_data()
-{
-    QTest::addColumn<QString>("victim");
-    QTest::addColumn<bool>("deletedFirst");
-    QTest::addColumn<QStringList>("destroyed");
-    QTest::newRow("live todo") << "T" << false
-                               << QStringList{"destroyed A1", "destroyed A2", "destroyed B",
-                                              "destroyed F", "destroyed T"};
-    // A deleted todo first restores its children, so that they unlink themselves as they go.
-    QTest::newRow("deleted todo, children detached")
-        << "T" << true
-        << QStringList{"destroyed A1", "destroyed A2", "destroyed B", "destroyed F", "destroyed T"};
-    QTest::newRow("live sample unlinks its rule") << "S" << false << QStringList{"destroyed S"};
-    QTest::newRow("deleted rule unlinks sample and instances")
-        << "R" << true << QStringList{"destroyed R"};
-    QTest::newRow("deleted field type destroys its fields on every todo")
-        << "FT" << true << QStringList{"destroyed F", "destroyed F2", "destroyed FT"};
-}
-
-void TestRecords::destroying()
-{
-    QFETCH(QString, victim);
-    QFETCH(bool, deletedFirst);
-    QFETCH(QStringList, destroyed);
-    SignalLog log;
-    TodoGraph graph(log);
-    Todo other(nullptr);
-    auto* onOther = log.watch(new Field(nullptr), "F2");
-    other.addField(onOther);
-    graph.type->addField(onOther);
-    Entity* target = victim == QLatin1String("T")   ? static_cast<Entity*>(graph.todo)
-                     : victim == QLatin1String("S") ? graph.sample
-                     : victim == QLatin1String("R") ? static_cast<Entity*>(graph.recurrence)
-                                                    : graph.type;
-    if (deletedFirst)
-        target->setIsDeleted(true);
-    log.take();
-    graph.todo = target == graph.todo ? nullptr : graph.todo;
-    graph.sample = target == graph.sample ? nullptr : graph.sample;
-    graph.recurrence = target == graph.recurrence ? nullptr : graph.recurrence;
-    graph.type = target == graph.type ? nullptr : graph.type;
-    delete target;
-    QCOMPARE(log.take().filter(QStringLiteral("destroyed")), destroyed);
-
-    // The survivors are live and linked to each other only.
-    if (graph.todo) {
-        QCOMPARE(graph.todo->recurrence, graph.recurrence);
-        QCOMPARE(graph.todo->fields->size(), graph.type ? 1 : 0);
-    }
-    if (graph.sample)
-        QCOMPARE(graph.sample->recurrence, graph.recurrence);
-    if (graph.recurrence) {
-        QCOMPARE(graph.recurrence->sample, graph.sample);
-        QCOMPARE(*graph.recurrence->todos, graph.todo ? listOf({graph.todo}) : QList<Todo*>());
-    }
-    if (graph.type)
-        QCOMPARE(graph.type->fields->size(), graph.todo ? 2 : 1);
-    QCOMPARE(other.fields->size(), graph.type ? 1 : 0);
-}
-
-void TestRecords::recordsDestroyedWhileRememberedAreForgotten()
-{
-    // Deleted records leave the pool and may outlive the records they remember, as at shut-down
-    // when the pool frees every live record and the owner of a deleted one frees it last.
-    SignalLog log;
+    void modifiedReachesTheParent_data()
     {
-        TodoGraph graph(log);
-        graph.todo->setIsDeleted(true); // remembers its rule
-        delete graph.recurrence;
-        graph.recurrence = nullptr;
-        graph.todo->setIsDeleted(false);
-        QCOMPARE(graph.todo->recurrence, nullptr);
+        QTest::addColumn<QString>("child");
+        QTest::addColumn<bool>("parentMarked");
+        QTest::newRow("alarm marks its todo") << "alarm" << true;
+        QTest::newRow("attachment marks its todo") << "binary" << true;
+        QTest::newRow("field marks its todo") << "field" << true;
+        QTest::newRow("field leaves its type alone") << "field type" << false;
+        QTest::newRow("recurrence marks its sample") << "recurrence" << true;
+        QTest::newRow("recurrence skips a sample with id 0") << "recurrence, sample id 0" << false;
     }
+
+    void modifiedReachesTheParent()
     {
+        QFETCH(QString, child);
+        QFETCH(bool, parentMarked);
+        Todo todo(nullptr);
+        todo.id = child.endsWith(QLatin1String("id 0")) ? 0 : 12;
+        FieldType type(nullptr);
+        Recurrence recurrence(nullptr);
+        auto* alarm = new Alarm(nullptr);
+        auto* binary = new Binary(nullptr);
+        auto* field = new Field(nullptr);
+        alarm->setTodo(&todo);
+        binary->setTodo(&todo);
+        field->setTodo(&todo);
+        field->setFieldType(&type);
+        todo.setIsSample(true);
+        recurrence.setSample(&todo);
+
+        Entity* parent = child == QLatin1String("field type") ? static_cast<Entity*>(&type) : &todo;
+        markLoaded(*parent);
+        QSignalSpy spy(parent, &Entity::setUnsynchronized);
+        if (child == QLatin1String("alarm"))
+            alarm->setSnooze(3);
+        else if (child == QLatin1String("binary"))
+            binary->setSize(3);
+        else if (child.startsWith(QLatin1String("field")))
+            field->setValue(QStringLiteral("3"));
+        else
+            recurrence.setRepeatsEvery(3);
+        QCOMPARE(spy.count(), parentMarked ? 1 : 0);
+        QCOMPARE(parent->isSynchronized, !parentMarked);
+    }
+
+    void removeNeedsARow()
+    {
+        Todo fresh(nullptr);
+        PersistCounter freshPersist(fresh);
+        QCOMPARE(fresh.remove(), false);
+        QCOMPARE(freshPersist.count, 0);
+        QCOMPARE(fresh.isRemoved, false);
+
+        Todo stored(nullptr);
+        stored.isNew = false;
+        PersistCounter persist(stored);
+        QCOMPARE(stored.remove(), true);
+        QCOMPARE(persist.count, 1);
+        QCOMPARE(stored.isRemoved, true);
+        QCOMPARE(stored.isSynchronized, true);
+    }
+
+    void deletionSequences_data()
+    {
+        QTest::addColumn<QString>("sequence"); // t = setIsDeleted(true), f = setIsDeleted(false)
+        QTest::addColumn<int>("deletedSignals");
+        QTest::addColumn<int>("undeletedSignals");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("false on a live record only modifies") << "f" << 0 << 0 << false;
+        QTest::newRow("true twice detaches once") << "tt" << 1 << 0 << true;
+        QTest::newRow("false twice after true restores once") << "tff" << 1 << 1 << true;
+        QTest::newRow("delete, restore, delete") << "tft" << 2 << 1 << true;
+    }
+
+    void deletionSequences()
+    {
+        QFETCH(QString, sequence);
+        QFETCH(int, deletedSignals);
+        QFETCH(int, undeletedSignals);
+        QFETCH(bool, removed);
+        Todo todo(nullptr);
+        todo.id = 3;
+        Alarm alarm(nullptr);
+        alarm.setTodo(&todo);
+        markLoaded(alarm);
+        QSignalSpy deleted(&alarm, &Entity::setDeleted);
+        QSignalSpy undeleted(&alarm, &Entity::setUndeleted);
+        QSignalSpy unsynchronized(&alarm, &Entity::setUnsynchronized);
+        for (const QChar step : sequence)
+            alarm.setIsDeleted(step == QLatin1Char('t'));
+
+        const bool attached = !sequence.endsWith(QLatin1Char('t'));
+        QCOMPARE(int(deleted.count()), deletedSignals);
+        QCOMPARE(int(undeleted.count()), undeletedSignals);
+        QCOMPARE(unsynchronized.count(), 1);
+        QCOMPARE(alarm.isDeleted, !attached);
+        QCOMPARE(alarm.isRemoved, removed);
+        QCOMPARE(alarm.todo, attached ? &todo : nullptr);
+        QCOMPARE(todo.alarms->contains(&alarm), attached);
+        QCOMPARE(alarm.detachedTodo, attached ? nullptr : &todo);
+        QCOMPARE(alarm.todo_id, 3);
+    }
+
+    void connectorIsConnectedOnce()
+    {
+        StubConnector first;
+        StubConnector second;
+        Todo todo(nullptr);
+        todo.setDatabaseConnector(&first);
+        todo.setDatabaseConnector(&second);
+        todo.setDatabaseConnector(&second);
+        QCOMPARE(todo.databaseConnector, &second);
+        QCOMPARE(todo.sqlQuery, second.sqlQuery);
+        QVERIFY(!QObject::disconnect(&todo, &Entity::persist, &first, &DatabaseConnector::persist));
+        QVERIFY(QObject::disconnect(&todo, &Entity::persist, &second, &DatabaseConnector::persist));
+        QVERIFY(
+            !QObject::disconnect(&todo, &Entity::persist, &second, &DatabaseConnector::persist));
+
+        todo.setDatabaseConnector(&first);
+        todo.setDatabaseConnector(nullptr);
+        QCOMPARE(todo.databaseConnector, nullptr);
+        QVERIFY(!QObject::disconnect(&todo, &Entity::persist, &first, &DatabaseConnector::persist));
+    }
+
+    void save_data()
+    {
+        QTest::addColumn<SaveCase>("run");
+        QTest::addColumn<QString>("outcome"); // saved|error|persist signals|identifier afterwards
+
+        QTest::newRow("todo with recurrence_id below -1") << SaveCase([] {
+            Todo todo(nullptr);
+            todo.recurrence_id = -2;
+            return saveOutcome(todo, todo.recurrence_id);
+        }) << "0|" + invalid("recurrence_id", -2) + "|0|-2";
+        QTest::newRow("todo completes the id of its recurrence") << SaveCase([] {
+            Todo todo(nullptr);
+            Recurrence recurrence(nullptr);
+            todo.setRecurrence(&recurrence);
+            recurrence.id = 31;
+            const QString outcome = saveOutcome(todo, 0);
+            const int id = todo.recurrence_id;
+            todo.setRecurrence(nullptr);
+            return outcome + QString::number(id);
+        }) << "1||1|031";
+        QTest::newRow("recurrence without sample") << SaveCase([] {
+            Recurrence recurrence(nullptr);
+            return saveOutcome(recurrence, recurrence.sample_id);
+        }) << "0|" + invalid("sample_id", INT_MIN) + "|0|" + QString::number(INT_MIN);
+        QTest::newRow("recurrence takes the id of its sample") << SaveCase([] {
+            Todo sample(nullptr);
+            Recurrence recurrence(nullptr);
+            recurrence.setSample(&sample);
+            sample.id = 44;
+            const QString outcome = saveOutcome(recurrence, 0);
+            return outcome + QString::number(recurrence.sample_id);
+        }) << "1||1|044";
+        QTest::newRow("deleted recurrence with sample_id but no sample") << SaveCase([] {
+            Recurrence recurrence(nullptr);
+            recurrence.sample_id = 5;
+            recurrence.setIsDeleted(true);
+            return saveOutcome(recurrence, recurrence.sample_id);
+        }) << "1||1|5";
+        QTest::newRow("alarm of a todo without a row")
+            << childOfTodo<Alarm>(true, INT_MIN, INT_MIN, false)
+            << "0|" + invalid("todo_id", INT_MIN) + "|0|" + QString::number(INT_MIN);
+        QTest::newRow("alarm takes the id of its todo")
+            << childOfTodo<Alarm>(true, 3, INT_MIN, false) << "1||1|3";
+        QTest::newRow("binary with todo_id but no todo")
+            << childOfTodo<Binary>(false, 0, 4, false) << "0|" + invalid("todo_id", 4) + "|0|4";
+        QTest::newRow("deleted binary with todo_id but no todo")
+            << childOfTodo<Binary>(false, 0, 4, true) << "1||1|4";
+        QTest::newRow("field with a todo but no type") << SaveCase([] {
+            Todo todo(nullptr);
+            todo.id = 6;
+            Field field(nullptr);
+            field.setTodo(&todo);
+            return saveOutcome(field, field.todo_id);
+        }) << "0|" + invalid("field_type_id", INT_MIN) + "|0|6";
+        QTest::newRow("field takes both ids") << SaveCase([] {
+            Todo todo(nullptr);
+            FieldType type(nullptr);
+            Field field(nullptr);
+            field.setTodo(&todo);
+            field.setFieldType(&type);
+            todo.id = 6;
+            type.id = 2;
+            const QString outcome = saveOutcome(field, 0);
+            return outcome + QString::number(field.todo_id * 10 + field.field_type_id);
+        }) << "1||1|062";
+        QTest::newRow("deleted field with both ids and no links") << SaveCase([] {
+            Field field(nullptr);
+            field.todo_id = 6;
+            field.field_type_id = 2;
+            field.setIsDeleted(true);
+            return saveOutcome(field, field.todo_id);
+        }) << "1||1|6";
+        QTest::newRow("field type is always saved") << SaveCase([] {
+            FieldType type(nullptr);
+            type.lastError = QStringLiteral("left over");
+            return saveOutcome(type, 0);
+        }) << "1||1|0";
+    }
+
+    void save()
+    {
+        QFETCH(SaveCase, run);
+        QFETCH(QString, outcome);
+        QCOMPARE(run(), outcome);
+    }
+
+    void savingASynchronizedAlarmWarns()
+    {
+        Todo todo(nullptr);
+        todo.id = 1;
+        Alarm alarm(nullptr);
+        alarm.setTodo(&todo);
+        LogCapture log;
+        QVERIFY(alarm.save());
+        QCOMPARE(log.lines().size(), 0); // new: the first save inserts
+        alarm.isNew = false;
+        QVERIFY(alarm.save());
+        QCOMPARE(log.messages(), QStringList{"WARNING Synchronizing alredy synchronized Entity."});
+        QCOMPARE(alarm.isSynchronized, true);
+    }
+
+    void deletingAndUndeletingATodoGraph()
+    {
+        SignalLog log;
         TodoGraph graph(log);
-        graph.recurrence->setIsDeleted(true); // remembers its instance and its sample
-        delete graph.todo;
-        delete graph.sample;
-        graph.todo = graph.sample = nullptr;
-        graph.recurrence->setIsDeleted(false);
+        graph.todo->setIsDeleted(true);
+        QCOMPARE(log.take(),
+                 (QStringList{"deleted A1", "deleted A2", "deleted B", "deleted F", "deleted T"}));
+        QVERIFY(graph.todo->alarms->isEmpty() && graph.todo->binaries->isEmpty());
+        QVERIFY(graph.todo->fields->isEmpty() && graph.type->fields->isEmpty());
+        QCOMPARE(*graph.todo->deletedAlarms, listOf({graph.first, graph.second}));
+        QCOMPARE(*graph.todo->deletedBinaries, listOf({graph.binary}));
+        QCOMPARE(*graph.todo->deletedFields, listOf({graph.field}));
+        QCOMPARE(graph.first->detachedTodo, graph.todo);
+        QCOMPARE(graph.first->todo_id, 11);
+        QCOMPARE(graph.field->detachedFieldType, graph.type);
+        QCOMPARE(graph.todo->detachedRecurrence, graph.recurrence);
+        QCOMPARE(graph.todo->recurrence_id, 20);
         QVERIFY(graph.recurrence->todos->isEmpty());
-        QCOMPARE(graph.recurrence->sample, nullptr);
-    }
-    {
-        TodoGraph graph(log);
-        graph.first->setIsDeleted(true); // remembers its todo
-        graph.field->setIsDeleted(true); // remembers its todo and its type
-        delete graph.todo;
-        delete graph.type;
-        graph.todo = nullptr;
-        graph.type = nullptr;
-        graph.first->setIsDeleted(false);
-        graph.field->setIsDeleted(false);
-        QCOMPARE(graph.first->todo, nullptr);
-        QCOMPARE(graph.field->fieldType, nullptr);
-        delete graph.first;
-        delete graph.field;
-    }
-    {
-        TodoGraph graph(log);
-        graph.todo->setIsDeleted(true); // the todo remembers its children
-        graph.type->setIsDeleted(true);
-        delete graph.first;
-        delete graph.field;
-        QCOMPARE(*graph.todo->deletedAlarms, listOf({graph.second}));
-        QVERIFY(graph.todo->deletedFields->isEmpty() && graph.type->deletedFields->isEmpty());
+        QCOMPARE(graph.recurrence->isDeleted, false);
+        graph.todo->setIsDeleted(true);
+        QCOMPARE(log.take(), QStringList()); // deleting twice changes nothing
+
+        for (int twice = 0; twice < 2; ++twice) {
+            graph.todo->setIsDeleted(false);
+            QCOMPARE(*graph.todo->alarms, listOf({graph.first, graph.second}));
+            QCOMPARE(*graph.todo->binaries, listOf({graph.binary}));
+            QCOMPARE(*graph.todo->fields, listOf({graph.field}));
+            QVERIFY(graph.todo->deletedAlarms->isEmpty() && graph.todo->deletedFields->isEmpty());
+            QVERIFY(graph.todo->deletedBinaries->isEmpty());
+            QCOMPARE(graph.first->detachedTodo, nullptr);
+            QCOMPARE(graph.field->fieldType, graph.type);
+            QCOMPARE(*graph.type->fields, listOf({graph.field}));
+            QCOMPARE(*graph.recurrence->todos, listOf({graph.todo}));
+            QCOMPARE(graph.todo->recurrence, graph.recurrence);
+        }
+        QCOMPARE(log.take(), (QStringList{"undeleted A1", "undeleted A2", "undeleted B",
+                                          "undeleted F", "undeleted T"}));
+
+        // A child deleted on its own is not restored with its todo.
+        graph.first->setIsDeleted(true);
+        graph.todo->setIsDeleted(true);
         graph.todo->setIsDeleted(false);
         QCOMPARE(*graph.todo->alarms, listOf({graph.second}));
+        graph.first->setIsDeleted(false);
+        QCOMPARE(*graph.todo->alarms, listOf({graph.second, graph.first}));
     }
+
+    void deletingASampleOrRuleTakesTheOtherAlong()
     {
+        SignalLog log;
         TodoGraph graph(log);
-        graph.type->setIsDeleted(true); // the field remembers its todo
-        delete graph.todo;
-        graph.todo = nullptr;
-        log.take();
-        delete graph.type; // restores the field without its todo, then frees it
-        graph.type = nullptr;
-        QCOMPARE(log.take().filter(QStringLiteral("destroyed")),
-                 (QStringList{"destroyed F", "destroyed FT"}));
+        auto* sampleAlarm = log.watch(new Alarm(nullptr), "AS");
+        graph.sample->addAlarm(sampleAlarm);
+
+        graph.sample->setIsDeleted(true);
+        QCOMPARE(log.take(), (QStringList{"deleted AS", "deleted R", "deleted S"}));
+        QCOMPARE(graph.recurrence->detachedSample, graph.sample);
+        QCOMPARE(graph.recurrence->sample_id, 10);
+        QCOMPARE(*graph.recurrence->deletedTodos, listOf({graph.todo}));
+        QCOMPARE(graph.todo->recurrence, nullptr);
+        QCOMPARE(graph.todo->isDeleted, false);
+        QCOMPARE(graph.sample->recurrence_id, -1);
+        QCOMPARE(graph.sample->detachedRecurrence, graph.recurrence);
+        graph.sample->setIsDeleted(false);
+        QCOMPARE(log.take(), (QStringList{"undeleted AS", "undeleted R", "undeleted S"}));
+        QCOMPARE(graph.recurrence->sample, graph.sample);
+        QCOMPARE(graph.sample->recurrence_id, 20);
+        QCOMPARE(graph.sample->detachedRecurrence, nullptr);
+        QCOMPARE(graph.recurrence->detachedSample, nullptr);
+        QCOMPARE(graph.todo->recurrence, graph.recurrence);
+        QCOMPARE(*graph.sample->alarms, listOf({sampleAlarm}));
+
+        graph.recurrence->setIsDeleted(true);
+        QCOMPARE(log.take(), (QStringList{"deleted AS", "deleted S", "deleted R"}));
+        QCOMPARE(graph.todo->recurrence, nullptr);
+        QCOMPARE(graph.todo->recurrence_id, 20);
+        graph.recurrence->setIsDeleted(false);
+        QCOMPARE(log.take(), (QStringList{"undeleted AS", "undeleted S", "undeleted R"}));
+        QCOMPARE(graph.sample->recurrence, graph.recurrence);
+        QCOMPARE(graph.todo->recurrence, graph.recurrence);
+        QVERIFY(graph.recurrence->deletedTodos->isEmpty());
     }
-    // A deleted child that is still linked unlinks itself when destroyed.
-    Todo todo(nullptr);
-    auto* alarm = new Alarm(nullptr);
-    alarm->setIsDeleted(true);
-    alarm->setTodo(&todo);
-    delete alarm;
-    QVERIFY(todo.alarms->isEmpty());
-}
 
-void TestRecords::childrenMoveBetweenParents()
-{
-    Todo from(nullptr);
-    Todo to(nullptr);
-    to.id = 2;
-    FieldType typeA(nullptr);
-    FieldType typeB(nullptr);
-    typeB.id = 8;
-    Recurrence ruleA(nullptr);
-    Recurrence ruleB(nullptr);
-    ruleB.id = 5;
-    auto* binary = new Binary(nullptr);
-    auto* field = new Field(nullptr);
-    from.addBinary(binary);
-    from.addField(field);
-    typeA.addField(field);
-    from.setRecurrence(&ruleA);
-    QCOMPARE(from.recurrence_id, -1);
+    void deletingAFieldTypeDetachesItsFieldsFromEveryTodo()
+    {
+        SignalLog log;
+        TodoGraph graph(log);
+        Todo other(nullptr);
+        auto* onOther = log.watch(new Field(nullptr), "F2");
+        other.addField(onOther);
+        graph.type->addField(onOther);
 
-    binary->setTodo(&to);
-    field->setTodo(&to);
-    field->setFieldType(&typeB);
-    from.setRecurrence(&ruleB);
-    QVERIFY(from.binaries->isEmpty() && from.fields->isEmpty() && typeA.fields->isEmpty());
-    QVERIFY(ruleA.todos->isEmpty());
-    QCOMPARE(*to.binaries, listOf({binary}));
-    QCOMPARE(*typeB.fields, listOf({field}));
-    QCOMPARE(*ruleB.todos, listOf({&from}));
-    QCOMPARE(binary->todo_id, 2);
-    QCOMPARE(field->field_type_id, 8);
-    QCOMPARE(from.recurrence_id, 5);
+        graph.type->setIsDeleted(true);
+        QCOMPARE(log.take(), (QStringList{"deleted F", "deleted F2", "deleted FT"}));
+        QVERIFY(graph.todo->fields->isEmpty() && other.fields->isEmpty());
+        QCOMPARE(*graph.type->deletedFields, listOf({graph.field, onOther}));
+        graph.type->setIsDeleted(false);
+        QCOMPARE(log.take(), (QStringList{"undeleted F", "undeleted F2", "undeleted FT"}));
+        QCOMPARE(*other.fields, listOf({onOther}));
+        QCOMPARE(*graph.type->fields, listOf({graph.field, onOther}));
+        QCOMPARE(onOther->todo, &other);
+    }
 
-    binary->setTodo(nullptr);
-    field->setFieldType(nullptr);
-    from.setRecurrence(nullptr);
-    QCOMPARE(binary->todo_id, 2);
-    QCOMPARE(field->field_type_id, 8);
-    QCOMPARE(from.recurrence_id, 5);
-    QVERIFY(to.binaries->isEmpty() && typeB.fields->isEmpty() && ruleB.todos->isEmpty());
-    delete binary;
+    void destroying_data()
+    {
+        QTest::addColumn<QString>("victim");
+        QTest::addColumn<bool>("deletedFirst");
+        QTest::addColumn<QStringList>("destroyed");
+        QTest::newRow("live todo") << "T" << false
+                                   << QStringList{"destroyed A1", "destroyed A2", "destroyed B",
+                                                  "destroyed F", "destroyed T"};
+        // A deleted todo first restores its children, so that they unlink themselves as they go.
+        QTest::newRow("deleted todo, children detached")
+            << "T" << true
+            << QStringList{"destroyed A1", "destroyed A2", "destroyed B", "destroyed F",
+                           "destroyed T"};
+        QTest::newRow("live sample unlinks its rule") << "S" << false << QStringList{"destroyed S"};
+        QTest::newRow("deleted rule unlinks sample and instances")
+            << "R" << true << QStringList{"destroyed R"};
+        QTest::newRow("deleted field type destroys its fields on every todo")
+            << "FT" << true << QStringList{"destroyed F", "destroyed F2", "destroyed FT"};
+    }
 
-    Todo sample(nullptr);
-    sample.is_sample = true;
-    markLoaded(sample);
-    LogCapture log;
-    sample.setRecurrence(&ruleB);
-    QCOMPARE(log.messages(), QStringList{"WARNING Todo::setRecurrance is not for samples."});
-    QCOMPARE(sample.recurrence, nullptr);
-    QCOMPARE(sample.isSynchronized, true);
-}
+    void destroying()
+    {
+        QFETCH(QString, victim);
+        QFETCH(bool, deletedFirst);
+        QFETCH(QStringList, destroyed);
+        SignalLog log;
+        TodoGraph graph(log);
+        Todo other(nullptr);
+        auto* onOther = log.watch(new Field(nullptr), "F2");
+        other.addField(onOther);
+        graph.type->addField(onOther);
+        Entity* target = victim == QLatin1String("T")   ? static_cast<Entity*>(graph.todo)
+                         : victim == QLatin1String("S") ? graph.sample
+                         : victim == QLatin1String("R") ? static_cast<Entity*>(graph.recurrence)
+                                                        : graph.type;
+        if (deletedFirst)
+            target->setIsDeleted(true);
+        log.take();
+        graph.todo = target == graph.todo ? nullptr : graph.todo;
+        graph.sample = target == graph.sample ? nullptr : graph.sample;
+        graph.recurrence = target == graph.recurrence ? nullptr : graph.recurrence;
+        graph.type = target == graph.type ? nullptr : graph.type;
+        delete target;
+        QCOMPARE(log.take().filter(QStringLiteral("destroyed")), destroyed);
 
-void TestRecords::fieldLookupsAndFormatString()
-{
-    Todo todo(nullptr);
-    FieldType colour(nullptr);
-    FieldType size(nullptr);
-    colour.id = 1;
-    colour.name = QStringLiteral("Colour");
-    size.id = 2;
-    auto* red = new Field(nullptr);
-    auto* large = new Field(nullptr);
-    auto* blue = new Field(nullptr);
-    auto* untyped = new Field(nullptr);
-    for (Field* field : {red, large, blue, untyped})
-        todo.addField(field);
-    red->setFieldType(&colour);
-    large->setFieldType(&size);
-    blue->setFieldType(&colour);
-    untyped->field_type_id = 1;
-    large->field_type_id = 1; // the type object wins over the stored id
-    red->value = QStringLiteral("red");
+        // The survivors are live and linked to each other only.
+        if (graph.todo) {
+            QCOMPARE(graph.todo->recurrence, graph.recurrence);
+            QCOMPARE(graph.todo->fields->size(), graph.type ? 1 : 0);
+        }
+        if (graph.sample)
+            QCOMPARE(graph.sample->recurrence, graph.recurrence);
+        if (graph.recurrence) {
+            QCOMPARE(graph.recurrence->sample, graph.sample);
+            QCOMPARE(*graph.recurrence->todos, graph.todo ? listOf({graph.todo}) : QList<Todo*>());
+        }
+        if (graph.type)
+            QCOMPARE(graph.type->fields->size(), graph.todo ? 2 : 1);
+        QCOMPARE(other.fields->size(), graph.type ? 1 : 0);
+    }
 
-    QCOMPARE(todo.fieldByType(&colour), listOf({red, blue}));
-    QCOMPARE(todo.fieldByType(nullptr), QList<Field*>());
-    QCOMPARE(todo.fieldByTypeId(1), listOf({red, blue, untyped}));
-    QCOMPARE(todo.fieldByTypeId(2), listOf({large}));
-    QCOMPARE(todo.fieldByTypeName(QStringLiteral("Colour")), listOf({red, blue}));
-    QCOMPARE(todo.fieldByTypeName(QStringLiteral("colour")), QList<Field*>());
-    todo.removeField(blue);
-    QCOMPARE(todo.fieldByType(&colour), listOf({red}));
-    QCOMPARE(blue->isDeleted, true);
-    delete blue;
+    void recordsDestroyedWhileRememberedAreForgotten()
+    {
+        // Deleted records leave the pool and may outlive the records they remember, as at shut-down
+        // when the pool frees every live record and the owner of a deleted one frees it last.
+        SignalLog log;
+        {
+            TodoGraph graph(log);
+            graph.todo->setIsDeleted(true); // remembers its rule
+            delete graph.recurrence;
+            graph.recurrence = nullptr;
+            graph.todo->setIsDeleted(false);
+            QCOMPARE(graph.todo->recurrence, nullptr);
+        }
+        {
+            TodoGraph graph(log);
+            graph.recurrence->setIsDeleted(true); // remembers its instance and its sample
+            delete graph.todo;
+            delete graph.sample;
+            graph.todo = graph.sample = nullptr;
+            graph.recurrence->setIsDeleted(false);
+            QVERIFY(graph.recurrence->todos->isEmpty());
+            QCOMPARE(graph.recurrence->sample, nullptr);
+        }
+        {
+            TodoGraph graph(log);
+            graph.first->setIsDeleted(true); // remembers its todo
+            graph.field->setIsDeleted(true); // remembers its todo and its type
+            delete graph.todo;
+            delete graph.type;
+            graph.todo = nullptr;
+            graph.type = nullptr;
+            graph.first->setIsDeleted(false);
+            graph.field->setIsDeleted(false);
+            QCOMPARE(graph.first->todo, nullptr);
+            QCOMPARE(graph.field->fieldType, nullptr);
+            delete graph.first;
+            delete graph.field;
+        }
+        {
+            TodoGraph graph(log);
+            graph.todo->setIsDeleted(true); // the todo remembers its children
+            graph.type->setIsDeleted(true);
+            delete graph.first;
+            delete graph.field;
+            QCOMPARE(*graph.todo->deletedAlarms, listOf({graph.second}));
+            QVERIFY(graph.todo->deletedFields->isEmpty() && graph.type->deletedFields->isEmpty());
+            graph.todo->setIsDeleted(false);
+            QCOMPARE(*graph.todo->alarms, listOf({graph.second}));
+        }
+        {
+            TodoGraph graph(log);
+            graph.type->setIsDeleted(true); // the field remembers its todo
+            delete graph.todo;
+            graph.todo = nullptr;
+            log.take();
+            delete graph.type; // restores the field without its todo, then frees it
+            graph.type = nullptr;
+            QCOMPARE(log.take().filter(QStringLiteral("destroyed")),
+                     (QStringList{"destroyed F", "destroyed FT"}));
+        }
+        // A deleted child that is still linked unlinks itself when destroyed.
+        Todo todo(nullptr);
+        auto* alarm = new Alarm(nullptr);
+        alarm->setIsDeleted(true);
+        alarm->setTodo(&todo);
+        delete alarm;
+        QVERIFY(todo.alarms->isEmpty());
+    }
 
-    todo.setNote(QStringLiteral("old"));
-    todo.setFormatString(QStringLiteral("Paint it %1% now"));
-    QCOMPARE(todo.note, QStringLiteral("Paint it red now"));
-    todo.setNote(QStringLiteral("replaced"));
-    QCOMPARE(todo.note, QStringLiteral("replaced"));
-}
+    void childrenMoveBetweenParents()
+    {
+        Todo from(nullptr);
+        Todo to(nullptr);
+        to.id = 2;
+        FieldType typeA(nullptr);
+        FieldType typeB(nullptr);
+        typeB.id = 8;
+        Recurrence ruleA(nullptr);
+        Recurrence ruleB(nullptr);
+        ruleB.id = 5;
+        auto* binary = new Binary(nullptr);
+        auto* field = new Field(nullptr);
+        from.addBinary(binary);
+        from.addField(field);
+        typeA.addField(field);
+        from.setRecurrence(&ruleA);
+        QCOMPARE(from.recurrence_id, -1);
 
-void TestRecords::alarmsAndAttachments()
-{
-    Todo todo(nullptr);
-    auto* quiet = new Alarm(nullptr);
-    auto* armed = new Alarm(nullptr);
-    todo.addAlarm(quiet);
-    todo.addAlarm(armed);
-    QCOMPARE(todo.isAlarmTimeActive(), false);
-    armed->setIsActive(true);
-    QCOMPARE(todo.isAlarmTimeActive(), true);
-    todo.removeAlarm(armed);
-    QCOMPARE(todo.isAlarmTimeActive(), false);
-    delete armed;
+        binary->setTodo(&to);
+        field->setTodo(&to);
+        field->setFieldType(&typeB);
+        from.setRecurrence(&ruleB);
+        QVERIFY(from.binaries->isEmpty() && from.fields->isEmpty() && typeA.fields->isEmpty());
+        QVERIFY(ruleA.todos->isEmpty());
+        QCOMPARE(*to.binaries, listOf({binary}));
+        QCOMPARE(*typeB.fields, listOf({field}));
+        QCOMPARE(*ruleB.todos, listOf({&from}));
+        QCOMPARE(binary->todo_id, 2);
+        QCOMPARE(field->field_type_id, 8);
+        QCOMPARE(from.recurrence_id, 5);
 
-    auto* stored = new Binary(nullptr);
-    stored->id = 3;
-    stored->setData("bytes");
-    todo.addBinary(stored);
-    auto* unsaved = new Binary(nullptr);
-    unsaved->setData("kept");
-    todo.addBinary(unsaved);
-    LogCapture log;
-    todo.freeBinaries();
-    QVERIFY(stored->data && stored->data->isEmpty());
-    QCOMPARE(*unsaved->data, QByteArray("kept"));
-}
+        binary->setTodo(nullptr);
+        field->setFieldType(nullptr);
+        from.setRecurrence(nullptr);
+        QCOMPARE(binary->todo_id, 2);
+        QCOMPARE(field->field_type_id, 8);
+        QCOMPARE(from.recurrence_id, 5);
+        QVERIFY(to.binaries->isEmpty() && typeB.fields->isEmpty() && ruleB.todos->isEmpty());
+        delete binary;
 
-void TestRecords::checkRepeats_data()
-{
-    QTest::addColumn<int>("repeats");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<bool>("fits");
-    const QString zeros7(7, QLatin1Char('0'));
-    const QString zeros14(14, QLatin1Char('0'));
-    QTest::newRow("no repeat, a pattern") << int(NoRepeat) << "1" << false;
-    QTest::newRow("daily, empty") << int(Daily) << QString() << true;
-    QTest::newRow("yearly, a space") << int(Yearly) << " " << false;
-    QTest::newRow("weekly, no day marked") << int(Weekly) << zeros7 << false;
-    QTest::newRow("weekly, every day") << int(Weekly) << "1111111" << true;
-    QTest::newRow("weekly, eight characters") << int(Weekly) << "01000000" << false;
-    QTest::newRow("weekly, other character") << int(Weekly) << "010000x" << false;
-    QTest::newRow("monthly, empty") << int(Monthly) << QString() << false;
-    QTest::newRow("by day, no day marked")
-        << int(Monthly) << QString(29, QLatin1Char('0')) << false;
-    QTest::newRow("by day, the 28th")
-        << int(Monthly) << QString(28, QLatin1Char('0')) + "1" << true;
-    QTest::newRow("by day, 28 characters")
-        << int(Monthly) << QString(27, QLatin1Char('0')) + "1" << false;
-    QTest::newRow("by day, other character")
-        << int(Monthly) << zeros14 + "1" + zeros14.left(13) + "2" << false;
-    QTest::newRow("first Monday") << int(Monthly) << byWeekday("10000", "0", "1000000") << true;
-    QTest::newRow("last day") << int(Monthly) << byWeekday("00000", "1", "0000000") << true;
-    QTest::newRow("two weeks marked")
-        << int(Monthly) << byWeekday("11000", "0", "1000000") << false;
-    QTest::newRow("no week marked") << int(Monthly) << byWeekday("00000", "0", "1000000") << false;
-    QTest::newRow("a week without weekday")
-        << int(Monthly) << byWeekday("01000", "0", "0000000") << false;
-    QTest::newRow("week and weekday ignore the last-day flag")
-        << int(Monthly) << byWeekday("00100", "1", "0000011") << true;
-    QTest::newRow("last day ignores the week flags")
-        << int(Monthly) << byWeekday("11x11", "1", "0000000") << true;
-    QTest::newRow("last day with a weekday")
-        << int(Monthly) << byWeekday("00000", "1", "0000001") << false;
-    QTest::newRow("by weekday, 15 characters")
-        << int(Monthly) << byWeekday("10000", "0", "10000000") << false;
-    QTest::newRow("other first character")
-        << int(Monthly) << "2" + QString(13, QLatin1Char('0')) << false;
-    QTest::newRow("unknown kind 5") << 5 << QString() << false;
-}
+        Todo sample(nullptr);
+        sample.is_sample = true;
+        markLoaded(sample);
+        LogCapture log;
+        sample.setRecurrence(&ruleB);
+        QCOMPARE(log.messages(), QStringList{"WARNING Todo::setRecurrance is not for samples."});
+        QCOMPARE(sample.recurrence, nullptr);
+        QCOMPARE(sample.isSynchronized, true);
+    }
 
-void TestRecords::checkRepeats()
-{
-    QFETCH(int, repeats);
-    QFETCH(QString, pattern);
-    QFETCH(bool, fits);
-    Recurrence recurrence(nullptr);
-    recurrence.repeats = Repeats(repeats);
-    recurrence.repeats_on = pattern;
-    QCOMPARE(recurrence.checkRepeats(), fits);
-}
+    void fieldLookupsAndFormatString()
+    {
+        Todo todo(nullptr);
+        FieldType colour(nullptr);
+        FieldType size(nullptr);
+        colour.id = 1;
+        colour.name = QStringLiteral("Colour");
+        size.id = 2;
+        auto* red = new Field(nullptr);
+        auto* large = new Field(nullptr);
+        auto* blue = new Field(nullptr);
+        auto* untyped = new Field(nullptr);
+        for (Field* field : {red, large, blue, untyped})
+            todo.addField(field);
+        red->setFieldType(&colour);
+        large->setFieldType(&size);
+        blue->setFieldType(&colour);
+        untyped->field_type_id = 1;
+        large->field_type_id = 1; // the type object wins over the stored id
+        red->value = QStringLiteral("red");
 
-void TestRecords::repeatsPatternMustFitItsKind()
-{
-    Recurrence recurrence(nullptr);
-    recurrence.setRepeats(Weekly);
-    recurrence.setRepeatsOn(QStringLiteral("0010000"));
-    markLoaded(recurrence);
-    QSignalSpy spy(&recurrence, &Entity::setUnsynchronized);
-    LogCapture log;
+        QCOMPARE(todo.fieldByType(&colour), listOf({red, blue}));
+        QCOMPARE(todo.fieldByType(nullptr), QList<Field*>());
+        QCOMPARE(todo.fieldByTypeId(1), listOf({red, blue, untyped}));
+        QCOMPARE(todo.fieldByTypeId(2), listOf({large}));
+        QCOMPARE(todo.fieldByTypeName(QStringLiteral("Colour")), listOf({red, blue}));
+        QCOMPARE(todo.fieldByTypeName(QStringLiteral("colour")), QList<Field*>());
+        todo.removeField(blue);
+        QCOMPARE(todo.fieldByType(&colour), listOf({red}));
+        QCOMPARE(blue->isDeleted, true);
+        delete blue;
 
-    recurrence.setRepeatsOn(QString(7, QLatin1Char('0'))); // refused silently
-    QCOMPARE(recurrence.repeats_on, QStringLiteral("0010000"));
-    QCOMPARE(spy.count(), 0);
-    recurrence.setRepeats(Weekly);
-    QCOMPARE(recurrence.repeats_on, QStringLiteral("0010000"));
-    QCOMPARE(spy.count(), 1);
-    recurrence.setRepeats(Daily); // the pattern no longer fits
-    QCOMPARE(recurrence.repeats_on, QString());
-    recurrence.setRepeats(Weekly);
-    recurrence.setRepeatsOn(QStringLiteral("0000001"));
-    QCOMPARE(recurrence.repeats_on, QStringLiteral("0000001"));
-    QCOMPARE(log.lines().size(), 0);
-}
+        todo.setNote(QStringLiteral("old"));
+        todo.setFormatString(QStringLiteral("Paint it %1% now"));
+        QCOMPARE(todo.note, QStringLiteral("Paint it red now"));
+        todo.setNote(QStringLiteral("replaced"));
+        QCOMPARE(todo.note, QStringLiteral("replaced"));
+    }
 
-void TestRecords::setSampleLinksBothSidesAndKeepsTheReading()
-{
-    Todo east(nullptr);
-    east.is_sample = true;
-    east.time_zone = QStringLiteral("+02:00");
-    east.id = 5;
-    Todo west(nullptr);
-    west.is_sample = true;
-    west.time_zone = QStringLiteral("-05:30");
-    west.id = 6;
-    Recurrence recurrence(nullptr);
-    recurrence.range_start = utc(2014, 3, 1, 9);
-    recurrence.range_end = utc(2014, 3, 31, 18);
+    void alarmsAndAttachments()
+    {
+        Todo todo(nullptr);
+        auto* armed = new Alarm(nullptr);
+        todo.addAlarm(new Alarm(nullptr));
+        todo.addAlarm(armed);
+        armed->setIsActive(true);
+        QCOMPARE(todo.isAlarmTimeActive(), true);
+        todo.removeAlarm(armed);
+        QCOMPARE(todo.isAlarmTimeActive(), false);
+        delete armed;
 
-    recurrence.setSample(&east);
-    QCOMPARE(recurrence.sample_id, 5);
-    QCOMPARE(east.recurrence, &recurrence);
-    QCOMPARE(east.recurrence_id, -1); // the rule has no row yet
-    QCOMPARE(recurrence.range_start, utc(2014, 3, 1, 7));
-    QCOMPARE(recurrence.range_end, utc(2014, 3, 31, 16));
-    QCOMPARE(recurrence.instancing_date, utc(2010, 6, 1));
+        auto* stored = new Binary(nullptr);
+        stored->id = 3;
+        stored->setData("bytes");
+        auto* unsaved = new Binary(nullptr);
+        unsaved->setData("kept");
+        todo.addBinary(stored);
+        todo.addBinary(unsaved);
+        LogCapture log;
+        todo.freeBinaries();
+        QVERIFY(stored->data && stored->data->isEmpty());
+        QCOMPARE(*unsaved->data, QByteArray("kept"));
+    }
 
-    recurrence.id = 9;
-    recurrence.setSample(&west);
-    QCOMPARE(west.recurrence_id, 9);
-    QCOMPARE(east.recurrence, nullptr);
-    QCOMPARE(recurrence.range_start, utc(2014, 3, 1, 14, 30));
-    QCOMPARE(recurrence.rangeEnd(Stored), QDateTime(QDate(2014, 3, 31), QTime(18, 0)));
-    recurrence.setRangeStart(QDateTime(QDate(2014, 4, 1), QTime(8, 0), Qt::LocalTime));
-    QCOMPARE(recurrence.range_start, utc(2014, 4, 1, 13, 30));
+    void checkRepeats_data()
+    {
+        QTest::addColumn<int>("repeats");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("fits");
+        const QString zeros7(7, QLatin1Char('0'));
+        const QString zeros14(14, QLatin1Char('0'));
+        QTest::newRow("yearly, a space") << int(Yearly) << " " << false;
+        QTest::newRow("weekly, no day marked") << int(Weekly) << zeros7 << false;
+        QTest::newRow("weekly, every day") << int(Weekly) << "1111111" << true;
+        QTest::newRow("weekly, other character") << int(Weekly) << "010000x" << false;
+        QTest::newRow("monthly, empty") << int(Monthly) << QString() << false;
+        QTest::newRow("by day, the 28th")
+            << int(Monthly) << QString(28, QLatin1Char('0')) + "1" << true;
+        QTest::newRow("by day, 28 characters")
+            << int(Monthly) << QString(27, QLatin1Char('0')) + "1" << false;
+        QTest::newRow("by day, other character")
+            << int(Monthly) << zeros14 + "1" + zeros14.left(13) + "2" << false;
+        QTest::newRow("first Monday") << int(Monthly) << byWeekday("10000", "0", "1000000") << true;
+        QTest::newRow("last day") << int(Monthly) << byWeekday("00000", "1", "0000000") << true;
+        QTest::newRow("two weeks marked")
+            << int(Monthly) << byWeekday("11000", "0", "1000000") << false;
+        QTest::newRow("a week without weekday")
+            << int(Monthly) << byWeekday("01000", "0", "0000000") << false;
+        QTest::newRow("week and weekday ignore the last-day flag")
+            << int(Monthly) << byWeekday("00100", "1", "0000011") << true;
+        QTest::newRow("last day ignores the week flags")
+            << int(Monthly) << byWeekday("11x11", "1", "0000000") << true;
+        QTest::newRow("other first character")
+            << int(Monthly) << "2" + QString(13, QLatin1Char('0')) << false;
+    }
 
-    // Another rule taking the sample leaves this one without sample or sample_id.
-    Recurrence taker(nullptr);
-    taker.id = 2;
-    taker.setSample(&west);
-    QCOMPARE(recurrence.sample, nullptr);
-    QCOMPARE(recurrence.sample_id, INT_MIN);
-    QCOMPARE(recurrence.range_start, utc(2014, 4, 1, 8));
-    QCOMPARE(west.recurrence_id, 2);
-    taker.setSample(nullptr);
-    QCOMPARE(taker.sample_id, 6);
-    QCOMPARE(west.recurrence, nullptr);
-    QCOMPARE(west.recurrence_id, -1);
-}
+    void checkRepeats()
+    {
+        QFETCH(int, repeats);
+        QFETCH(QString, pattern);
+        QFETCH(bool, fits);
+        Recurrence recurrence(nullptr);
+        recurrence.repeats = Repeats(repeats);
+        recurrence.repeats_on = pattern;
+        QCOMPARE(recurrence.checkRepeats(), fits);
+    }
 
-void TestRecords::storedGettersWithoutSampleWarn()
-{
-    Recurrence recurrence(nullptr);
-    recurrence.range_end = utc(2014, 3, 31, 18);
-    LogCapture log;
-    QCOMPARE(recurrence.rangeStart(Stored), utc(1970, 1, 1).toLocalTime());
-    QCOMPARE(recurrence.rangeEnd(Stored), utc(2014, 3, 31, 18).toLocalTime());
-    QCOMPARE(recurrence.instancingDate(Stored), utc(2010, 6, 1).toLocalTime());
-    QCOMPARE(recurrence.instancingDate(TimeSpec(7)).timeSpec(), Qt::LocalTime);
-    QCOMPARE(recurrence.instancingDate(UTC).timeSpec(), Qt::UTC);
-    const QString noStored = QStringLiteral("WARNING Stored time not exists, local returned");
-    QCOMPARE(log.messages(),
-             (QStringList{
-                 noStored, noStored,
-                 "WARNING Stored should not be in use with instancing_date, local time returned"}));
-}
+    void repeatsPatternMustFitItsKind()
+    {
+        Recurrence recurrence(nullptr);
+        recurrence.setRepeats(Weekly);
+        recurrence.setRepeatsOn(QStringLiteral("0010000"));
+        markLoaded(recurrence);
+        QSignalSpy spy(&recurrence, &Entity::setUnsynchronized);
+        LogCapture log;
 
-void TestRecords::visibleLength_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("empty") << QByteArray("") << 0;
-    QTest::newRow("colour, three letters, reset") << QByteArray("\x1b[1;31mabc\x1b[0m") << 3;
-    QTest::newRow("two letters m outside a sequence") << QByteArray("mm") << 2;
-    QTest::newRow("unterminated sequence hides the rest") << QByteArray("a\x1b[12") << 1;
-    QTest::newRow("escape inside a sequence") << QByteArray("\x1b[1\x1b;2mok") << 2;
-    QTest::newRow("stops at a zero byte") << QByteArray("ab\0cd", 5) << 2;
-}
+        recurrence.setRepeatsOn(QString(7, QLatin1Char('0'))); // refused silently
+        QCOMPARE(recurrence.repeats_on, QStringLiteral("0010000"));
+        QCOMPARE(spy.count(), 0);
+        recurrence.setRepeats(Weekly);
+        QCOMPARE(recurrence.repeats_on, QStringLiteral("0010000"));
+        QCOMPARE(spy.count(), 1);
+        recurrence.setRepeats(Daily); // the pattern no longer fits
+        QCOMPARE(recurrence.repeats_on, QString());
+        recurrence.setRepeats(Weekly);
+        recurrence.setRepeatsOn(QStringLiteral("0000001"));
+        QCOMPARE(recurrence.repeats_on, QStringLiteral("0000001"));
+        QCOMPARE(log.lines().size(), 0);
+    }
 
-void TestRecords::visibleLength()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(int, expected);
-    QCOMPARE(Orvel::odebug_strlen_(text), expected);
-    QCOMPARE(Orvel::odebug_strlen_(text.constData()), expected);
-    QCOMPARE(Orvel::odebug_strlen_(static_cast<const char*>(nullptr)), 0);
-}
+    void setSampleLinksBothSidesAndKeepsTheReading()
+    {
+        Todo east(nullptr);
+        east.is_sample = true;
+        east.time_zone = QStringLiteral("+02:00");
+        east.id = 5;
+        Todo west(nullptr);
+        west.is_sample = true;
+        west.time_zone = QStringLiteral("-05:30");
+        west.id = 6;
+        Recurrence recurrence(nullptr);
+        recurrence.range_start = utc(2014, 3, 1, 9);
+        recurrence.range_end = utc(2014, 3, 31, 18);
 
-void TestRecords::wholeLogLine_data()
-{
-    QTest::addColumn<Orvel::LogTag>("tag");
-    QTest::addColumn<QByteArray>("expected");
-    // Colours, tag, fill to 15 columns and closing, written out byte by byte.
-    QTest::newRow("ERROR") << Orvel::LogTag::Error
-                           << QByteArray(
-                                  "\x1b[1;31m\x1b[41m[\x1b[1;37mERROR          \x1b[1;31m]\x1b[0m");
-    QTest::newRow("WARNING")
-        << Orvel::LogTag::Warning
-        << QByteArray("\x1b[1;33m\x1b[43m[\x1b[1;37mWARNING        \x1b[1;33m]\x1b[0m");
-    QTest::newRow("INFO") << Orvel::LogTag::Info
-                          << QByteArray(
-                                 "\x1b[1;34m\x1b[44m[\x1b[1;37mINFO           \x1b[1;34m]\x1b[0m");
-}
+        recurrence.setSample(&east);
+        QCOMPARE(recurrence.sample_id, 5);
+        QCOMPARE(east.recurrence, &recurrence);
+        QCOMPARE(east.recurrence_id, -1); // the rule has no row yet
+        QCOMPARE(recurrence.range_start, utc(2014, 3, 1, 7));
+        QCOMPARE(recurrence.range_end, utc(2014, 3, 31, 16));
+        QCOMPARE(recurrence.instancing_date, utc(2010, 6, 1));
 
-void TestRecords::wholeLogLine()
-{
-    QFETCH(Orvel::LogTag, tag);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(Orvel::logHeader(tag), expected);
-    LogCapture capture;
-    Orvel::logLine(tag) << "Query failed:" << QStringLiteral("say \"hi\"") << "\n" << 42;
-    Orvel::logLine(tag) << "Error occured while modifying the database: ";
-    QString raw;
-    QDebug(&raw) << Orvel::DebugString(QByteArray("caf\xe9 ")) << "|";
-    // QString items are quoted; Qt drops the one separating space after the last item.
-    QCOMPARE(capture.lines(),
-             (QList<QByteArray>{expected + " Query failed: \"say \\\"hi\\\"\" \n 42",
-                                expected + " Error occured while modifying the database: "}));
-    QCOMPARE(capture.types(), (QList<QtMsgType>{QtDebugMsg, QtDebugMsg}));
-    QCOMPARE(raw, QStringLiteral("caf\u00e9 |"));
-}
+        recurrence.id = 9;
+        recurrence.setSample(&west);
+        QCOMPARE(west.recurrence_id, 9);
+        QCOMPARE(east.recurrence, nullptr);
+        QCOMPARE(recurrence.range_start, utc(2014, 3, 1, 14, 30));
+        QCOMPARE(recurrence.rangeEnd(Stored), QDateTime(QDate(2014, 3, 31), QTime(18, 0)));
+        recurrence.setRangeStart(QDateTime(QDate(2014, 4, 1), QTime(8, 0), Qt::LocalTime));
+        QCOMPARE(recurrence.range_start, utc(2014, 4, 1, 13, 30));
+
+        // Another rule taking the sample leaves this one without sample or sample_id.
+        Recurrence taker(nullptr);
+        taker.id = 2;
+        taker.setSample(&west);
+        QCOMPARE(recurrence.sample, nullptr);
+        QCOMPARE(recurrence.sample_id, INT_MIN);
+        QCOMPARE(recurrence.range_start, utc(2014, 4, 1, 8));
+        QCOMPARE(west.recurrence_id, 2);
+        taker.setSample(nullptr);
+        QCOMPARE(taker.sample_id, 6);
+        QCOMPARE(west.recurrence, nullptr);
+        QCOMPARE(west.recurrence_id, -1);
+    }
+
+    void storedGettersWithoutSampleWarn()
+    {
+        Recurrence recurrence(nullptr);
+        recurrence.range_end = utc(2014, 3, 31, 18);
+        LogCapture log;
+        QCOMPARE(recurrence.rangeStart(Stored), utc(1970, 1, 1).toLocalTime());
+        QCOMPARE(recurrence.rangeEnd(Stored), utc(2014, 3, 31, 18).toLocalTime());
+        QCOMPARE(recurrence.instancingDate(Stored), utc(2010, 6, 1).toLocalTime());
+        QCOMPARE(recurrence.instancingDate(TimeSpec(7)).timeSpec(), Qt::LocalTime);
+        QCOMPARE(recurrence.instancingDate(UTC).timeSpec(), Qt::UTC);
+        const QString noStored = QStringLiteral("WARNING Stored time not exists, local returned");
+        QCOMPARE(
+            log.messages(),
+            (QStringList{
+                noStored, noStored,
+                "WARNING Stored should not be in use with instancing_date, local time returned"}));
+    }
+
+    void visibleLength_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("empty") << QByteArray("") << 0;
+        QTest::newRow("colour, three letters, reset") << QByteArray("\x1b[1;31mabc\x1b[0m") << 3;
+        QTest::newRow("two letters m outside a sequence") << QByteArray("mm") << 2;
+        QTest::newRow("unterminated sequence hides the rest") << QByteArray("a\x1b[12") << 1;
+        QTest::newRow("escape inside a sequence") << QByteArray("\x1b[1\x1b;2mok") << 2;
+        QTest::newRow("stops at a zero byte") << QByteArray("ab\0cd", 5) << 2;
+    }
+
+    void visibleLength()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, expected);
+        QCOMPARE(Orvel::odebug_strlen_(text), expected);
+        QCOMPARE(Orvel::odebug_strlen_(text.constData()), expected);
+        QCOMPARE(Orvel::odebug_strlen_(static_cast<const char*>(nullptr)), 0);
+    }
+
+    void wholeLogLine_data()
+    {
+        QTest::addColumn<Orvel::LogTag>("tag");
+        QTest::addColumn<QByteArray>("expected");
+        // Colours, tag, fill to 15 columns and closing, written out byte by byte.
+        QTest::newRow("ERROR")
+            << Orvel::LogTag::Error
+            << QByteArray("\x1b[1;31m\x1b[41m[\x1b[1;37mERROR          \x1b[1;31m]\x1b[0m");
+        QTest::newRow("WARNING")
+            << Orvel::LogTag::Warning
+            << QByteArray("\x1b[1;33m\x1b[43m[\x1b[1;37mWARNING        \x1b[1;33m]\x1b[0m");
+        QTest::newRow("INFO")
+            << Orvel::LogTag::Info
+            << QByteArray("\x1b[1;34m\x1b[44m[\x1b[1;37mINFO           \x1b[1;34m]\x1b[0m");
+    }
+
+    void wholeLogLine()
+    {
+        QFETCH(Orvel::LogTag, tag);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(Orvel::logHeader(tag), expected);
+        LogCapture capture;
+        Orvel::logLine(tag) << "Query failed:" << QStringLiteral("say \"hi\"") << "\n" << 42;
+        Orvel::logLine(tag) << "Error occured while modifying the database: ";
+        QString raw;
+        QDebug(&raw) << Orvel::DebugString(QByteArray("caf\xe9 ")) << "|";
+        // QString items are quoted; Qt drops the one separating space after the last item.
+        QCOMPARE(capture.lines(),
+                 (QList<QByteArray>{expected + " Query failed: \"say \\\"hi\\\"\" \n 42",
+                                    expected + " Error occured while modifying the database: "}));
+        QCOMPARE(capture.types(), (QList<QtMsgType>{QtDebugMsg, QtDebugMsg}));
+        QCOMPARE(raw, QStringLiteral("caf\u00e9 |"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestRecords)
 #include "tst_records.moc"

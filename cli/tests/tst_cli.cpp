@@ -51,370 +51,360 @@ class TestCli : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void helpShowsUsage();
-    void addShowAndAttachRoundTrip();
-    void listShowsReadableDates_data();
-    void listShowsReadableDates();
-    void listFiltersAndSorts_data();
-    void listFiltersAndSorts();
-    void changesReachTheNextRun();
-    void deleteRemovesTodoWithDependants();
-    void repeatInstanceAndNext();
-    void rejectsBadCommandLine_data();
-    void rejectsBadCommandLine();
-    void unknownIdFailsAndChangesNothing();
-    void databaseFailuresAreReported();
-    void diagnosticsOnlyWithVerbose();
-};
-
-void TestCli::helpShowsUsage()
-{
-    OrvelRun orvel;
-    const RunResult result = orvel.run("--help|repeat");
-    COMPARE_EXIT(result, 0);
-    QCOMPARE(result.outLines().value(0), QStringLiteral("Usage: orvel repeat [options] ID"));
-    QVERIFY2(result.out.contains(QStringLiteral("--monthly-week <week>")), qPrintable(result.out));
-    QCOMPARE(result.err, QString());
-    QVERIFY(!QFile::exists(orvel.defaultDatabase()));
-}
-
-void TestCli::addShowAndAttachRoundTrip()
-{
-    OrvelRun orvel;
-    // The device's zone is the todo's (POSIX names count the other way round).
-    orvel.setZone(QStringLiteral("Etc/GMT-2"));
-    const RunResult add = orvel.run("add|Buy milk|--start|2090-03-04 09:30|--end|2090-03-04 10:00|"
-                                    "--tz|+02:00|--field|Project=Home|--field|Shop=Corner|"
-                                    "--alarm|2090-03-04 09:00");
-    COMPARE_EXIT(add, 0);
-    QCOMPARE(add.out, QStringLiteral("1\n"));
-    COMPARE_EXIT(orvel.run("add|Call|the|plumber|--field|Project=Work"), 0);
-    const QByteArray bytes("a\0b\xff\n", 5);
-    const QString file = orvel.writeFile(QStringLiteral("notes.bin"), bytes);
-    const RunResult attach = orvel.run({QStringLiteral("attach"), QStringLiteral("1"), file});
-    COMPARE_EXIT(attach, 0);
-    QCOMPARE(attach.out, QStringLiteral("1\n"));
-
-    // Wall-clock 09:30 at +02:00 is 07:30 UTC; the second todo reuses the field type Project.
-    QCOMPARE(sql(orvel, "SELECT note, start_date, end_date, time_zone, is_done, recurrence_id "
-                        "FROM TODO_PROJECT ORDER BY todo_id"),
-             QStringLiteral("Buy milk|2090-03-04 07:30:00.000|2090-03-04 08:00:00.000|+02:00|0|-1\n"
-                            "Call the plumber|1989-12-31 22:00:00.000|1989-12-31 22:00:00.000|"
-                            "+02:00|0|-1"));
-    QCOMPARE(sql(orvel, "SELECT t.name, f.value, f.todo_id FROM FIELD f JOIN FIELD_TYPE t "
-                        "USING (field_type_id) ORDER BY f.field_id"),
-             QStringLiteral("Project|Home|1\nShop|Corner|1\nProject|Work|2"));
-    QCOMPARE(sql(orvel, "SELECT todo_id, alarm_time, is_active FROM ALARM"),
-             QStringLiteral("1|2090-03-04 07:00:00.000|1"));
-    QCOMPARE(sql(orvel, "SELECT todo_id, note, size, hex(data) FROM BINARY"),
-             QStringLiteral("1|notes.bin|5|610062FF0A"));
-
-    const RunResult show = orvel.run("show|1");
-    COMPARE_EXIT(show, 0);
-    QCOMPARE(
-        show.outLines(),
-        (QStringList{"Id:            1", "Note:          Buy milk", "Done:          no",
-                     "Status:        0", "Time zone:     +02:00", "Start:         2090-03-04 09:30",
-                     "End:           2090-03-04 10:00", "Readable date: 2090 Mar 4. 09:30 - 10:00",
-                     "Created:       2015-01-14 12:00", "Modified:      2015-01-14 12:00",
-                     "Fields:", "  Project = Home", "  Shop = Corner",
-                     "Alarms:", "  1  2090-03-04 09:00  active",
-                     "Attachments:", "  1  notes.bin  5 bytes", "Recurrence:    none"}));
-
-    const QString exported = orvel.home() + QStringLiteral("/exported.bin");
-    const RunResult exportRun =
-        orvel.run({QStringLiteral("export-attachment"), QStringLiteral("1"), exported});
-    COMPARE_EXIT(exportRun, 0);
-    QCOMPARE(exportRun.out, QString());
-    QCOMPARE(fileBytes(exported), bytes);
-}
-
-void TestCli::listShowsReadableDates_data()
-{
-    QTest::addColumn<QString>("add");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("range in another year")
-        << "add|Buy milk|--start|2090-03-04 09:30|--end|2090-03-04 10:00"
-        << "1\t[ ]\t2090 Mar 4. 09:30 - 10:00\tBuy milk";
-    QTest::newRow("date without time is the whole day, today") << "add|Buy milk|--start|2015-01-14"
-                                                               << "1\t[ ]\tToday\tBuy milk";
-    QTest::newRow("zone other than the device's")
-        << "add|Buy milk|--start|2090-03-04 09:30|--tz|+05:45"
-        << "1\t[ ]\t2090 Mar 4. 09:30 +05:45\tBuy milk";
-    QTest::newRow("format string with date and field")
-        << "add|Buy milk|--start|2015-01-15|--field|Shop=Corner|--format|%-1% at %1%"
-        << "1\t[ ]\tTomorrow\tTomorrow at Corner";
-}
-
-void TestCli::listShowsReadableDates()
-{
-    QFETCH(QString, add);
-    QFETCH(QString, line);
-    OrvelRun orvel;
-    COMPARE_EXIT(orvel.run(add.toUtf8().constData()), 0);
-    const RunResult result = orvel.run("list");
-    COMPARE_EXIT(result, 0);
-    QCOMPARE(result.outLines(), QStringList{line});
-}
-
-void TestCli::listFiltersAndSorts_data()
-{
-    QTest::addColumn<QString>("arguments");
-    QTest::addColumn<QString>("ids");
-    QTest::newRow("by start by default") << "list"
-                                         << "2 1 3 4";
-    QTest::newRow("latest start first") << "list|--sort|-start"
-                                        << "4 3 1 2";
-    QTest::newRow("newest first") << "list|--sort|-created"
-                                  << "4 3 2 1";
-    QTest::newRow("alphabetically, capitals first") << "list|--sort|alpha"
-                                                    << "1 3 4 2";
-    QTest::newRow("open") << "list|--open"
-                          << "2 3 4";
-    QTest::newRow("interval includes the whole last day")
-        << "list|--from|2090-03-04|--to|2090-03-10"
-        << "1 3";
-    QTest::newRow("interval with times") << "list|--from|2090-03-03 10:30|--to|2090-03-10 09:59"
-                                         << "1";
-    QTest::newRow("fields of two types must both match")
-        << "list|--field|Project=home|--field|Shop=corn"
-        << "3";
-    QTest::newRow("texts of one type are alternatives")
-        << "list|--field|Project=work|--field|Project=Home"
-        << "2 1 3";
-    QTest::newRow("second page") << "list|--batch|3|--page|2"
-                                 << "4";
-    QTest::newRow("empty last page of an exact multiple") << "list|--batch|2|--page|3"
-                                                          << "";
-}
-
-void TestCli::listFiltersAndSorts()
-{
-    QFETCH(QString, arguments);
-    QFETCH(QString, ids);
-    OrvelRun orvel;
-    const char* todos[] = {"add|Bravo|--start|2090-03-05 10:00|--field|Project=Home",
-                           "add|alpha|--start|2090-03-03 10:00|--field|Project=Work",
-                           "add|Charlie|--start|2090-03-10 10:00|--field|Project=homework|"
-                           "--field|Shop=Corner",
-                           "add|Delta|--start|2091-01-01 10:00"};
-    int minute = 0;
-    for (const char* todo : todos) {
-        // Each todo is created a minute after the one before.
-        orvel.setNow(QStringLiteral("2015-01-14 12:%1:00").arg(minute++, 2, 10, QLatin1Char('0')));
-        COMPARE_EXIT(orvel.run(todo), 0);
+    void helpShowsUsage()
+    {
+        OrvelRun orvel;
+        const RunResult result = orvel.run("--help|repeat");
+        COMPARE_EXIT(result, 0);
+        QCOMPARE(result.outLines().value(0), QStringLiteral("Usage: orvel repeat [options] ID"));
+        QVERIFY2(result.out.contains(QStringLiteral("--monthly-week <week>")),
+                 qPrintable(result.out));
+        QCOMPARE(result.err, QString());
+        QVERIFY(!QFile::exists(orvel.defaultDatabase()));
     }
-    COMPARE_EXIT(orvel.run("done|1"), 0);
 
-    const RunResult result = orvel.run(arguments.toUtf8().constData());
-    COMPARE_EXIT(result, 0);
-    QCOMPARE(firstColumn(result.outLines()).join(QLatin1Char(' ')), ids);
-}
+    void addShowAndAttachRoundTrip()
+    {
+        OrvelRun orvel;
+        // The device's zone is the todo's (POSIX names count the other way round).
+        orvel.setZone(QStringLiteral("Etc/GMT-2"));
+        const RunResult add =
+            orvel.run("add|Buy milk|--start|2090-03-04 09:30|--end|2090-03-04 10:00|"
+                      "--tz|+02:00|--field|Project=Home|--field|Shop=Corner|"
+                      "--alarm|2090-03-04 09:00");
+        COMPARE_EXIT(add, 0);
+        QCOMPARE(add.out, QStringLiteral("1\n"));
+        COMPARE_EXIT(orvel.run("add|Call|the|plumber|--field|Project=Work"), 0);
+        const QByteArray bytes("a\0b\xff\n", 5);
+        const QString file = orvel.writeFile(QStringLiteral("notes.bin"), bytes);
+        const RunResult attach = orvel.run({QStringLiteral("attach"), QStringLiteral("1"), file});
+        COMPARE_EXIT(attach, 0);
+        QCOMPARE(attach.out, QStringLiteral("1\n"));
 
-void TestCli::changesReachTheNextRun()
-{
-    OrvelRun orvel;
-    const QString other = orvel.home() + QStringLiteral("/other.sqlite");
-    const QString db = QStringLiteral("--db");
-    COMPARE_EXIT(orvel.run({db, other, QStringLiteral("add"), QStringLiteral("Buy milk"),
-                            QStringLiteral("--start"), QStringLiteral("2090-03-04 09:30")}),
-                 0);
-    const RunResult done = orvel.run({QStringLiteral("done"), QStringLiteral("1"), db, other});
-    COMPARE_EXIT(done, 0);
-    QCOMPARE(done.out, QStringLiteral("1\t[x]\t2090 Mar 4. 09:30\tBuy milk\n"));
-    QCOMPARE(OrvelRun::sqlite(other, QStringLiteral("SELECT is_done FROM TODO_PROJECT")),
-             QStringLiteral("1"));
-    COMPARE_EXIT(orvel.run({QStringLiteral("undone"), QStringLiteral("1"), db, other}), 0);
-    const RunResult note = orvel.run({db, other, QStringLiteral("note"), QStringLiteral("1"),
-                                      QStringLiteral("Buy"), QStringLiteral("oat milk")});
-    COMPARE_EXIT(note, 0);
-    QCOMPARE(note.out, QStringLiteral("1\t[ ]\t2090 Mar 4. 09:30\tBuy oat milk\n"));
-    QCOMPARE(OrvelRun::sqlite(other, QStringLiteral("SELECT note, is_done FROM TODO_PROJECT")),
-             QStringLiteral("Buy oat milk|0"));
-
-    // The default database is a different one, created empty by this run.
-    const RunResult defaultList = orvel.run("list");
-    COMPARE_EXIT(defaultList, 0);
-    QCOMPARE(defaultList.out, QString());
-    QVERIFY(QFile::exists(orvel.defaultDatabase()));
-}
-
-void TestCli::deleteRemovesTodoWithDependants()
-{
-    OrvelRun orvel;
-    COMPARE_EXIT(orvel.run("add|Old|--field|Project=Home|--alarm|2090-03-04 09:00"), 0);
-    COMPARE_EXIT(orvel.run("add|Kept|--field|Project=Work|--start|2090-03-04"), 0);
-    const QString file = orvel.writeFile(QStringLiteral("a.txt"), "abc");
-    COMPARE_EXIT(orvel.run({QStringLiteral("attach"), QStringLiteral("1"), file}), 0);
-
-    const RunResult deletion = orvel.run("delete|1");
-    COMPARE_EXIT(deletion, 0);
-    QCOMPARE(deletion.out, QString());
-    QCOMPARE(sql(orvel, "SELECT todo_id FROM TODO_PROJECT UNION ALL SELECT todo_id FROM ALARM "
-                        "UNION ALL SELECT todo_id FROM FIELD UNION ALL SELECT todo_id FROM BINARY"),
-             QStringLiteral("2\n2"));
-    QCOMPARE(sql(orvel, "SELECT count(*) FROM FIELD_TYPE"), QStringLiteral("1"));
-    QCOMPARE(orvel.run("list").out, QStringLiteral("2\t[ ]\t2090 Mar 4.\tKept\n"));
-}
-
-void TestCli::repeatInstanceAndNext()
-{
-    OrvelRun orvel;
-    COMPARE_EXIT(orvel.run("add|Water plants|--start|2090-03-04 09:00|--alarm|2090-03-04 08:45"),
-                 0);
-    const RunResult repeat = orvel.run("repeat|1|--daily|--until|2090-03-10");
-    COMPARE_EXIT(repeat, 0);
-    QCOMPARE(repeat.out, QStringLiteral("1\n"));
-    const QStringList show = orvel.run("show|1").outLines();
-    QCOMPARE(show.mid(show.indexOf(QStringLiteral("Recurrence:    1"))),
-             (QStringList{"Recurrence:    1", "  Repeats:     daily",
-                          "  From:        2090-03-04 09:00", "  Until:       2090-03-10 23:59",
-                          "  Instanced:   2010-06-01 00:00", "  Sample:      2"}));
-
-    // The sample (id 2) starts the rule; its occurrences begin the day after.
-    const RunResult instance = orvel.run("instance|--until|2090-03-06");
-    COMPARE_EXIT(instance, 0);
-    QCOMPARE(instance.outLines(), (QStringList{"3\t[ ]\t2090 Mar 5. 09:00\tWater plants",
-                                               "4\t[ ]\t2090 Mar 6. 09:00\tWater plants"}));
-    QCOMPARE(sql(orvel, "SELECT todo_id, recurrence_id, is_sample FROM TODO_PROJECT"),
-             QStringLiteral("1|1|0\n2|1|1\n3|1|0\n4|1|0"));
-    QCOMPARE(sql(orvel, "SELECT todo_id, alarm_time FROM ALARM WHERE todo_id = 4"),
-             QStringLiteral("4|2090-03-06 08:45:00.000"));
-    QCOMPARE(orvel.run("instance|--until|2090-03-06").out, QString());
-
-    // Deleting an instance keeps the rule; the rule ends on 10 March.
-    COMPARE_EXIT(orvel.run("delete|3"), 0);
-    const RunResult further = orvel.run("instance|--until|2090-03-20");
-    QCOMPARE(firstColumn(further.outLines()), (QStringList{"5", "6", "7", "8"}));
-    QCOMPARE(further.outLines().constLast().section(QLatin1Char('\t'), 2, 2),
-             QStringLiteral("2090 Mar 10. 09:00"));
-    QCOMPARE(firstColumn(orvel.run("list").outLines()),
-             (QStringList{"1", "4", "5", "6", "7", "8"}));
-
-    // A rule that is due gets its next occurrence once, and occurrences show in a listing.
-    OrvelRun weekly;
-    COMPARE_EXIT(weekly.run("add|Standup|--start|2015-01-07 09:00"), 0);
-    COMPARE_EXIT(weekly.run("repeat|1|--weekly|MON,WED|--every|2"), 0);
-    QCOMPARE(weekly.run("list|--recurring|--from|2015-01-20|--to|2015-01-31").out,
-             QStringLiteral("R1\t[ ]\tJan 21. 09:00\tStandup\n"));
-    QCOMPARE(weekly.run("next").out, QStringLiteral("3\t[ ]\tJan 19. 09:00\tStandup\n"));
-    QCOMPARE(weekly.run("next").out, QString());
-}
-
-void TestCli::rejectsBadCommandLine_data()
-{
-    QTest::addColumn<QString>("arguments");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("no command") << ""
-                                << "orvel: missing command";
-    QTest::newRow("unknown option") << "list|--colour"
-                                    << "orvel: Unknown option 'colour'.";
-    QTest::newRow("30 February")
-        << "add|x|--end|2026-02-30"
-        << "orvel: cannot read date '2026-02-30', expected YYYY-MM-DD[ HH:MM]";
-    QTest::newRow("to before from") << "list|--from|2015-01-02|--to|2015-01-01"
-                                    << "orvel: --to lies before --from";
-    QTest::newRow("id that is no number")
-        << "show|1a"
-        << "orvel: cannot read id '1a', expected a number such as 12";
-    QTest::newRow("zone beyond 14 hours")
-        << "add|x|--tz|+15:00"
-        << "orvel: cannot read time zone '+15:00', expected +HH:MM or -HH:MM";
-    QTest::newRow("end before start")
-        << "add|x|--start|2090-03-04 10:00|--end|2090-03-04 09:00"
-        << "orvel: the end 2090-03-04 09:00 lies before the start 2090-03-04 10:00";
-    QTest::newRow("two kinds of repetition")
-        << "repeat|1|--daily|--yearly"
-        << "orvel: give exactly one of --daily, --weekly, --monthly-day, --monthly-week, "
-           "--monthly-last-day and --yearly";
-    QTest::newRow("day 29 of the month")
-        << "repeat|1|--monthly-day|1,29"
-        << "orvel: cannot read days '1,29', expected days from 1 to 28 such as 1,15";
-}
-
-// Bad arguments end the run before the database is opened: none is created.
-void TestCli::rejectsBadCommandLine()
-{
-    QFETCH(QString, arguments);
-    QFETCH(QString, message);
-    OrvelRun orvel;
-    const RunResult result = orvel.run(arguments.toUtf8().constData());
-    COMPARE_EXIT(result, 2);
-    QCOMPARE(result.errLines().value(0), message);
-    QVERIFY2(result.errLines().value(1).startsWith(QStringLiteral("Try 'orvel ")),
-             qPrintable(result.err));
-    QCOMPARE(result.out, QString());
-    QVERIFY(!QFile::exists(orvel.home() + QStringLiteral("/.orvel")));
-}
-
-void TestCli::unknownIdFailsAndChangesNothing()
-{
-    OrvelRun orvel;
-    COMPARE_EXIT(orvel.run("add|Existing|--start|2090-03-04"), 0);
-    COMPARE_EXIT(orvel.run("repeat|1|--yearly"), 0);
-    const QString before = sql(orvel, ".dump");
-    // Samples are no todos of their own; they are reached through their rule.
-    for (const char* arguments : {"done|2", "note|99|text"}) {
-        const RunResult result = orvel.run(arguments);
-        COMPARE_EXIT(result, 1);
+        // Wall-clock 09:30 at +02:00 is 07:30 UTC; the second todo reuses the field type Project.
         QCOMPARE(
-            result.errLines(),
-            QStringList{QStringLiteral("orvel: no todo with id %1")
-                            .arg(QString::fromLatin1(arguments).section(QLatin1Char('|'), 1, 1))});
+            sql(orvel, "SELECT note, start_date, end_date, time_zone, is_done, recurrence_id "
+                       "FROM TODO_PROJECT ORDER BY todo_id"),
+            QStringLiteral("Buy milk|2090-03-04 07:30:00.000|2090-03-04 08:00:00.000|+02:00|0|-1\n"
+                           "Call the plumber|1989-12-31 22:00:00.000|1989-12-31 22:00:00.000|"
+                           "+02:00|0|-1"));
+        QCOMPARE(sql(orvel, "SELECT t.name, f.value, f.todo_id FROM FIELD f JOIN FIELD_TYPE t "
+                            "USING (field_type_id) ORDER BY f.field_id"),
+                 QStringLiteral("Project|Home|1\nShop|Corner|1\nProject|Work|2"));
+        QCOMPARE(sql(orvel, "SELECT todo_id, alarm_time, is_active FROM ALARM"),
+                 QStringLiteral("1|2090-03-04 07:00:00.000|1"));
+        QCOMPARE(sql(orvel, "SELECT todo_id, note, size, hex(data) FROM BINARY"),
+                 QStringLiteral("1|notes.bin|5|610062FF0A"));
+
+        const RunResult show = orvel.run("show|1");
+        COMPARE_EXIT(show, 0);
+        QCOMPARE(show.outLines(),
+                 (QStringList{"Id:            1", "Note:          Buy milk", "Done:          no",
+                              "Status:        0", "Time zone:     +02:00",
+                              "Start:         2090-03-04 09:30", "End:           2090-03-04 10:00",
+                              "Readable date: 2090 Mar 4. 09:30 - 10:00",
+                              "Created:       2015-01-14 12:00", "Modified:      2015-01-14 12:00",
+                              "Fields:", "  Project = Home", "  Shop = Corner",
+                              "Alarms:", "  1  2090-03-04 09:00  active",
+                              "Attachments:", "  1  notes.bin  5 bytes", "Recurrence:    none"}));
+
+        const QString exported = orvel.home() + QStringLiteral("/exported.bin");
+        const RunResult exportRun =
+            orvel.run({QStringLiteral("export-attachment"), QStringLiteral("1"), exported});
+        COMPARE_EXIT(exportRun, 0);
+        QCOMPARE(exportRun.out, QString());
+        QCOMPARE(fileBytes(exported), bytes);
     }
-    QCOMPARE(sql(orvel, ".dump"), before);
-}
 
-void TestCli::databaseFailuresAreReported()
-{
-    OrvelRun orvel;
-    orvel.writeFile(QStringLiteral("plain"), "not a directory");
-    const QString path = orvel.home() + QStringLiteral("/plain/todo.sqlite");
-    const RunResult unopened =
-        orvel.run({QStringLiteral("--db"), path, QStringLiteral("add"), QStringLiteral("x")});
-    COMPARE_EXIT(unopened, 1);
-    QCOMPARE(unopened.errLines(),
-             QStringList{QStringLiteral("orvel: cannot open database '%1'").arg(path)});
-    QVERIFY(!QFile::exists(orvel.defaultDatabase()));
+    void listShowsReadableDates_data()
+    {
+        QTest::addColumn<QString>("add");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("range in another year")
+            << "add|Buy milk|--start|2090-03-04 09:30|--end|2090-03-04 10:00"
+            << "1\t[ ]\t2090 Mar 4. 09:30 - 10:00\tBuy milk";
+        QTest::newRow("date without time is the whole day, today")
+            << "add|Buy milk|--start|2015-01-14"
+            << "1\t[ ]\tToday\tBuy milk";
+        QTest::newRow("zone other than the device's")
+            << "add|Buy milk|--start|2090-03-04 09:30|--tz|+05:45"
+            << "1\t[ ]\t2090 Mar 4. 09:30 +05:45\tBuy milk";
+        QTest::newRow("format string with date and field")
+            << "add|Buy milk|--start|2015-01-15|--field|Shop=Corner|--format|%-1% at %1%"
+            << "1\t[ ]\tTomorrow\tTomorrow at Corner";
+    }
 
-    COMPARE_EXIT(orvel.run("add|Existing"), 0);
-    sql(orvel, "CREATE TRIGGER refuse BEFORE INSERT ON TODO_PROJECT BEGIN SELECT "
-               "RAISE(ABORT, 'refused by the test'); END;");
-    const RunResult refused = orvel.run("add|Refused");
-    COMPARE_EXIT(refused, 1);
-    QCOMPARE(refused.errLines().size(), 1);
-    const QString line = refused.errLines().constFirst();
-    QVERIFY2(line.startsWith(QStringLiteral("orvel: could not save the changes to '%1': ")
-                                 .arg(orvel.defaultDatabase())) &&
-                 line.contains(QStringLiteral("refused by the test")),
-             qPrintable(line));
-    QCOMPARE(sql(orvel, "SELECT note FROM TODO_PROJECT"), QStringLiteral("Existing"));
-}
+    void listShowsReadableDates()
+    {
+        QFETCH(QString, add);
+        QFETCH(QString, line);
+        OrvelRun orvel;
+        COMPARE_EXIT(orvel.run(add.toUtf8().constData()), 0);
+        const RunResult result = orvel.run("list");
+        COMPARE_EXIT(result, 0);
+        QCOMPARE(result.outLines(), QStringList{line});
+    }
 
-void TestCli::diagnosticsOnlyWithVerbose()
-{
-    OrvelRun orvel;
-    COMPARE_EXIT(orvel.run("add|Existing"), 0);
-    // An alarm without a todo makes the library log a wrong reference while loading.
-    sql(orvel, badAlarmRow);
-    const RunResult quiet = orvel.run("list");
-    const RunResult verbose = orvel.run("--verbose|list");
-    COMPARE_EXIT(quiet, 0);
-    QCOMPARE(quiet.err, QString());
-    COMPARE_EXIT(verbose, 0);
-    QCOMPARE(verbose.out, quiet.out);
-    // Standard error is no terminal here, so the tag comes without its colours...
-    QVERIFY2(verbose.errLines().contains(
-                 QStringLiteral("[ERROR          ] Wrong todo_id:  0  - In alarm:  1")),
-             qPrintable(verbose.err));
-    QVERIFY(!verbose.err.contains(QChar(0x1b)));
-    // ...while script(1) runs orvel on a pseudo-terminal, which keeps them.
-    const RunResult onTerminal =
-        orvel.runOnTerminal({QStringLiteral("--verbose"), QStringLiteral("list")});
-    COMPARE_EXIT(onTerminal, 0);
-    QVERIFY2(onTerminal.out.contains(QStringLiteral("\x1b[1;31m\x1b[41m[\x1b[1;37mERROR")),
-             qPrintable(onTerminal.out));
-}
+    void listFiltersAndSorts_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("ids");
+        QTest::newRow("by start by default") << "list"
+                                             << "2 1 3 4";
+        QTest::newRow("latest start first") << "list|--sort|-start"
+                                            << "4 3 1 2";
+        QTest::newRow("newest first") << "list|--sort|-created"
+                                      << "4 3 2 1";
+        QTest::newRow("alphabetically, capitals first") << "list|--sort|alpha"
+                                                        << "1 3 4 2";
+        QTest::newRow("open") << "list|--open"
+                              << "2 3 4";
+        QTest::newRow("interval includes the whole last day")
+            << "list|--from|2090-03-04|--to|2090-03-10"
+            << "1 3";
+        QTest::newRow("interval with times") << "list|--from|2090-03-03 10:30|--to|2090-03-10 09:59"
+                                             << "1";
+        QTest::newRow("fields of two types must both match")
+            << "list|--field|Project=home|--field|Shop=corn"
+            << "3";
+        QTest::newRow("texts of one type are alternatives")
+            << "list|--field|Project=work|--field|Project=Home"
+            << "2 1 3";
+        QTest::newRow("second page") << "list|--batch|3|--page|2"
+                                     << "4";
+        QTest::newRow("empty last page of an exact multiple") << "list|--batch|2|--page|3"
+                                                              << "";
+    }
+
+    void listFiltersAndSorts()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QString, ids);
+        OrvelRun orvel;
+        const char* todos[] = {"add|Bravo|--start|2090-03-05 10:00|--field|Project=Home",
+                               "add|alpha|--start|2090-03-03 10:00|--field|Project=Work",
+                               "add|Charlie|--start|2090-03-10 10:00|--field|Project=homework|"
+                               "--field|Shop=Corner",
+                               "add|Delta|--start|2091-01-01 10:00"};
+        int minute = 0;
+        for (const char* todo : todos) {
+            // Each todo is created a minute after the one before.
+            orvel.setNow(
+                QStringLiteral("2015-01-14 12:%1:00").arg(minute++, 2, 10, QLatin1Char('0')));
+            COMPARE_EXIT(orvel.run(todo), 0);
+        }
+        COMPARE_EXIT(orvel.run("done|1"), 0);
+
+        const RunResult result = orvel.run(arguments.toUtf8().constData());
+        COMPARE_EXIT(result, 0);
+        QCOMPARE(firstColumn(result.outLines()).join(QLatin1Char(' ')), ids);
+    }
+
+    void changesReachTheNextRun()
+    {
+        OrvelRun orvel;
+        const QString other = orvel.home() + QStringLiteral("/other.sqlite");
+        const QString db = QStringLiteral("--db");
+        COMPARE_EXIT(orvel.run({db, other, QStringLiteral("add"), QStringLiteral("Buy milk"),
+                                QStringLiteral("--start"), QStringLiteral("2090-03-04 09:30")}),
+                     0);
+        const RunResult done = orvel.run({QStringLiteral("done"), QStringLiteral("1"), db, other});
+        COMPARE_EXIT(done, 0);
+        QCOMPARE(done.out, QStringLiteral("1\t[x]\t2090 Mar 4. 09:30\tBuy milk\n"));
+        QCOMPARE(OrvelRun::sqlite(other, QStringLiteral("SELECT is_done FROM TODO_PROJECT")),
+                 QStringLiteral("1"));
+        COMPARE_EXIT(orvel.run({QStringLiteral("undone"), QStringLiteral("1"), db, other}), 0);
+        const RunResult note = orvel.run({db, other, QStringLiteral("note"), QStringLiteral("1"),
+                                          QStringLiteral("Buy"), QStringLiteral("oat milk")});
+        COMPARE_EXIT(note, 0);
+        QCOMPARE(note.out, QStringLiteral("1\t[ ]\t2090 Mar 4. 09:30\tBuy oat milk\n"));
+        QCOMPARE(OrvelRun::sqlite(other, QStringLiteral("SELECT note, is_done FROM TODO_PROJECT")),
+                 QStringLiteral("Buy oat milk|0"));
+
+        // The default database is a different one, created empty by this run.
+        const RunResult defaultList = orvel.run("list");
+        COMPARE_EXIT(defaultList, 0);
+        QCOMPARE(defaultList.out, QString());
+        QVERIFY(QFile::exists(orvel.defaultDatabase()));
+    }
+
+    void deleteRemovesTodoWithDependants()
+    {
+        OrvelRun orvel;
+        COMPARE_EXIT(orvel.run("add|Old|--field|Project=Home|--alarm|2090-03-04 09:00"), 0);
+        COMPARE_EXIT(orvel.run("add|Kept|--field|Project=Work|--start|2090-03-04"), 0);
+        const QString file = orvel.writeFile(QStringLiteral("a.txt"), "abc");
+        COMPARE_EXIT(orvel.run({QStringLiteral("attach"), QStringLiteral("1"), file}), 0);
+
+        const RunResult deletion = orvel.run("delete|1");
+        COMPARE_EXIT(deletion, 0);
+        QCOMPARE(deletion.out, QString());
+        QCOMPARE(sql(orvel,
+                     "SELECT todo_id FROM TODO_PROJECT UNION ALL SELECT todo_id FROM ALARM "
+                     "UNION ALL SELECT todo_id FROM FIELD UNION ALL SELECT todo_id FROM BINARY"),
+                 QStringLiteral("2\n2"));
+        QCOMPARE(sql(orvel, "SELECT count(*) FROM FIELD_TYPE"), QStringLiteral("1"));
+        QCOMPARE(orvel.run("list").out, QStringLiteral("2\t[ ]\t2090 Mar 4.\tKept\n"));
+    }
+
+    void repeatInstanceAndNext()
+    {
+        OrvelRun orvel;
+        COMPARE_EXIT(
+            orvel.run("add|Water plants|--start|2090-03-04 09:00|--alarm|2090-03-04 08:45"), 0);
+        const RunResult repeat = orvel.run("repeat|1|--daily|--until|2090-03-10");
+        COMPARE_EXIT(repeat, 0);
+        QCOMPARE(repeat.out, QStringLiteral("1\n"));
+        const QStringList show = orvel.run("show|1").outLines();
+        QCOMPARE(show.mid(show.indexOf(QStringLiteral("Recurrence:    1"))),
+                 (QStringList{"Recurrence:    1", "  Repeats:     daily",
+                              "  From:        2090-03-04 09:00", "  Until:       2090-03-10 23:59",
+                              "  Instanced:   2010-06-01 00:00", "  Sample:      2"}));
+
+        // The sample (id 2) starts the rule; its occurrences begin the day after.
+        const RunResult instance = orvel.run("instance|--until|2090-03-06");
+        COMPARE_EXIT(instance, 0);
+        QCOMPARE(instance.outLines(), (QStringList{"3\t[ ]\t2090 Mar 5. 09:00\tWater plants",
+                                                   "4\t[ ]\t2090 Mar 6. 09:00\tWater plants"}));
+        QCOMPARE(sql(orvel, "SELECT todo_id, recurrence_id, is_sample FROM TODO_PROJECT"),
+                 QStringLiteral("1|1|0\n2|1|1\n3|1|0\n4|1|0"));
+        QCOMPARE(sql(orvel, "SELECT todo_id, alarm_time FROM ALARM WHERE todo_id = 4"),
+                 QStringLiteral("4|2090-03-06 08:45:00.000"));
+        QCOMPARE(orvel.run("instance|--until|2090-03-06").out, QString());
+
+        // Deleting an instance keeps the rule; the rule ends on 10 March.
+        COMPARE_EXIT(orvel.run("delete|3"), 0);
+        const RunResult further = orvel.run("instance|--until|2090-03-20");
+        QCOMPARE(firstColumn(further.outLines()), (QStringList{"5", "6", "7", "8"}));
+        QCOMPARE(further.outLines().constLast().section(QLatin1Char('\t'), 2, 2),
+                 QStringLiteral("2090 Mar 10. 09:00"));
+        QCOMPARE(firstColumn(orvel.run("list").outLines()),
+                 (QStringList{"1", "4", "5", "6", "7", "8"}));
+
+        // A rule that is due gets its next occurrence once, and occurrences show in a listing.
+        OrvelRun weekly;
+        COMPARE_EXIT(weekly.run("add|Standup|--start|2015-01-07 09:00"), 0);
+        COMPARE_EXIT(weekly.run("repeat|1|--weekly|MON,WED|--every|2"), 0);
+        QCOMPARE(weekly.run("list|--recurring|--from|2015-01-20|--to|2015-01-31").out,
+                 QStringLiteral("R1\t[ ]\tJan 21. 09:00\tStandup\n"));
+        QCOMPARE(weekly.run("next").out, QStringLiteral("3\t[ ]\tJan 19. 09:00\tStandup\n"));
+        QCOMPARE(weekly.run("next").out, QString());
+    }
+
+    void rejectsBadCommandLine_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << ""
+                                    << "orvel: missing command";
+        QTest::newRow("unknown option") << "list|--colour"
+                                        << "orvel: Unknown option 'colour'.";
+        QTest::newRow("30 February")
+            << "add|x|--end|2026-02-30"
+            << "orvel: cannot read date '2026-02-30', expected YYYY-MM-DD[ HH:MM]";
+        QTest::newRow("to before from") << "list|--from|2015-01-02|--to|2015-01-01"
+                                        << "orvel: --to lies before --from";
+        QTest::newRow("id that is no number")
+            << "show|1a"
+            << "orvel: cannot read id '1a', expected a number such as 12";
+        QTest::newRow("zone beyond 14 hours")
+            << "add|x|--tz|+15:00"
+            << "orvel: cannot read time zone '+15:00', expected +HH:MM or -HH:MM";
+        QTest::newRow("end before start")
+            << "add|x|--start|2090-03-04 10:00|--end|2090-03-04 09:00"
+            << "orvel: the end 2090-03-04 09:00 lies before the start 2090-03-04 10:00";
+        QTest::newRow("two kinds of repetition")
+            << "repeat|1|--daily|--yearly"
+            << "orvel: give exactly one of --daily, --weekly, --monthly-day, --monthly-week, "
+               "--monthly-last-day and --yearly";
+        QTest::newRow("day 29 of the month")
+            << "repeat|1|--monthly-day|1,29"
+            << "orvel: cannot read days '1,29', expected days from 1 to 28 such as 1,15";
+    }
+
+    // Bad arguments end the run before the database is opened: none is created.
+    void rejectsBadCommandLine()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QString, message);
+        OrvelRun orvel;
+        const RunResult result = orvel.run(arguments.toUtf8().constData());
+        COMPARE_EXIT(result, 2);
+        QCOMPARE(result.errLines().value(0), message);
+        QVERIFY2(result.errLines().value(1).startsWith(QStringLiteral("Try 'orvel ")),
+                 qPrintable(result.err));
+        QCOMPARE(result.out, QString());
+        QVERIFY(!QFile::exists(orvel.home() + QStringLiteral("/.orvel")));
+    }
+
+    void unknownIdFailsAndChangesNothing()
+    {
+        OrvelRun orvel;
+        COMPARE_EXIT(orvel.run("add|Existing|--start|2090-03-04"), 0);
+        COMPARE_EXIT(orvel.run("repeat|1|--yearly"), 0);
+        const QString before = sql(orvel, ".dump");
+        // Samples are no todos of their own; they are reached through their rule.
+        for (const char* arguments : {"done|2", "note|99|text"}) {
+            const RunResult result = orvel.run(arguments);
+            COMPARE_EXIT(result, 1);
+            QCOMPARE(result.errLines(), QStringList{QStringLiteral("orvel: no todo with id %1")
+                                                        .arg(QString::fromLatin1(arguments).section(
+                                                            QLatin1Char('|'), 1, 1))});
+        }
+        QCOMPARE(sql(orvel, ".dump"), before);
+    }
+
+    void databaseFailuresAreReported()
+    {
+        OrvelRun orvel;
+        orvel.writeFile(QStringLiteral("plain"), "not a directory");
+        const QString path = orvel.home() + QStringLiteral("/plain/todo.sqlite");
+        const RunResult unopened =
+            orvel.run({QStringLiteral("--db"), path, QStringLiteral("add"), QStringLiteral("x")});
+        COMPARE_EXIT(unopened, 1);
+        QCOMPARE(unopened.errLines(),
+                 QStringList{QStringLiteral("orvel: cannot open database '%1'").arg(path)});
+        QVERIFY(!QFile::exists(orvel.defaultDatabase()));
+
+        COMPARE_EXIT(orvel.run("add|Existing"), 0);
+        sql(orvel, "CREATE TRIGGER refuse BEFORE INSERT ON TODO_PROJECT BEGIN SELECT "
+                   "RAISE(ABORT, 'refused by the test'); END;");
+        const RunResult refused = orvel.run("add|Refused");
+        COMPARE_EXIT(refused, 1);
+        QCOMPARE(refused.errLines().size(), 1);
+        const QString line = refused.errLines().constFirst();
+        QVERIFY2(line.startsWith(QStringLiteral("orvel: could not save the changes to '%1': ")
+                                     .arg(orvel.defaultDatabase())) &&
+                     line.contains(QStringLiteral("refused by the test")),
+                 qPrintable(line));
+        QCOMPARE(sql(orvel, "SELECT note FROM TODO_PROJECT"), QStringLiteral("Existing"));
+    }
+
+    void diagnosticsOnlyWithVerbose()
+    {
+        OrvelRun orvel;
+        COMPARE_EXIT(orvel.run("add|Existing"), 0);
+        // An alarm without a todo makes the library log a wrong reference while loading.
+        sql(orvel, badAlarmRow);
+        const RunResult quiet = orvel.run("list");
+        const RunResult verbose = orvel.run("--verbose|list");
+        COMPARE_EXIT(quiet, 0);
+        QCOMPARE(quiet.err, QString());
+        COMPARE_EXIT(verbose, 0);
+        QCOMPARE(verbose.out, quiet.out);
+        // Standard error is no terminal here, so the tag comes without its colours...
+        QVERIFY2(verbose.errLines().contains(
+                     QStringLiteral("[ERROR          ] Wrong todo_id:  0  - In alarm:  1")),
+                 qPrintable(verbose.err));
+        QVERIFY(!verbose.err.contains(QChar(0x1b)));
+        // ...while script(1) runs orvel on a pseudo-terminal, which keeps them.
+        const RunResult onTerminal =
+            orvel.runOnTerminal({QStringLiteral("--verbose"), QStringLiteral("list")});
+        COMPARE_EXIT(onTerminal, 0);
+        QVERIFY2(onTerminal.out.contains(QStringLiteral("\x1b[1;31m\x1b[41m[\x1b[1;37mERROR")),
+                 qPrintable(onTerminal.out));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCli)
 
