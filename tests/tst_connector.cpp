@@ -52,30 +52,6 @@ int permissionBits(const QString& path)
     return int(status.st_mode & 07777);
 }
 
-// A record whose database operations only note that they ran and report a chosen outcome.
-class RecordingEntity : public Orvel::Entity
-{
-public:
-    bool insertSucceeds = true;
-    bool updateSucceeds = true;
-    bool deleteSucceeds = true;
-    QStringList calls;
-
-    bool save() override { return true; }
-    bool databaseInsert() override { return note(QStringLiteral("insert"), insertSucceeds); }
-    bool databaseUpdate() override { return note(QStringLiteral("update"), updateSucceeds); }
-    bool databaseDelete() override { return note(QStringLiteral("delete"), deleteSucceeds); }
-    void removeReferences() override {}
-    void recreateReferences() override {}
-
-private:
-    bool note(const QString& call, bool outcome)
-    {
-        calls.append(call);
-        return outcome;
-    }
-};
-
 int runChild()
 {
     qputenv("HOME", qgetenv(childHomeVariable));
@@ -376,53 +352,6 @@ private Q_SLOTS:
         // Only the fatal path may create the database directory, and only in a usable home.
         QCOMPARE(QFileInfo::exists(scratch.filePath(home) + QStringLiteral("/.orvel")),
                  home == QLatin1String("home"));
-    }
-
-    void persist_data()
-    {
-        QTest::addColumn<bool>("isNew");
-        QTest::addColumn<bool>("isRemoved");
-        QTest::addColumn<QString>("failing");
-        QTest::addColumn<QString>("calls");
-        QTest::addColumn<bool>("expected");
-
-        QTest::newRow("stored record is updated") << false << false << ""
-                                                  << "update" << true;
-        QTest::newRow("new removed record is inserted, then deleted") << true << true << ""
-                                                                      << "insert delete" << true;
-        QTest::newRow("failed insert") << true << false << "insert"
-                                       << "insert" << false;
-        QTest::newRow("delete outcome replaces a failed update") << false << true << "update"
-                                                                 << "update delete" << true;
-        QTest::newRow("delete outcome replaces a successful insert") << true << true << "delete"
-                                                                     << "insert delete" << false;
-    }
-
-    void persist()
-    {
-        QFETCH(bool, isNew);
-        QFETCH(bool, isRemoved);
-        QFETCH(QString, failing);
-        QFETCH(QString, calls);
-        QFETCH(bool, expected);
-
-        Orvel::SqliteConnector connector(m_scratch.filePath(QStringLiteral("persist.sqlite")),
-                                         QStringLiteral("persist"));
-        RecordingEntity entity;
-        entity.isNew = isNew;
-        entity.isRemoved = isRemoved;
-        entity.insertSucceeds = failing != QLatin1String("insert");
-        entity.updateSucceeds = failing != QLatin1String("update");
-        entity.deleteSucceeds = failing != QLatin1String("delete");
-
-        LogCapture capture;
-        QCOMPARE(connector.persist(entity), expected);
-        QCOMPARE(entity.calls.join(QLatin1Char(' ')), calls);
-        QCOMPARE(capture.messages(),
-                 expected ? QStringList() : QStringList{"ERROR Database modification failed."});
-        // The slot leaves the flags to the record's own operations.
-        QCOMPARE(entity.isNew, isNew);
-        QCOMPARE(entity.isRemoved, isRemoved);
     }
 };
 

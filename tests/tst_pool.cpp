@@ -438,59 +438,6 @@ private Q_SLOTS:
         QCOMPARE(sample->lastModDate, utc(2015, 1, 14, 11, 0));
     }
 
-    void recordWithWrongReferenceKeepsItsIdentifier()
-    {
-        const std::unique_ptr<Pool> pool = startWithRows(
-            todoRow(1, 8) + todoRow(2, -1) + childRow("RECURRENCE", 7, 2) +
-            childRow("ALARM", 4, 0) + childRow("ALARM", 5, 2) + childRow("FIELD_TYPE", 3, 0) +
-            childRow("FIELD", 6, 9, 3) + childRow("FIELD", 7, 2, 9));
-        Todo* todo = pool->todoById(1);
-        QCOMPARE(todo->recurrence, nullptr);
-        QCOMPARE(todo->recurrence_id, 8);
-        // Looked up among samples only: an ordinary todo with that id is not taken.
-        QCOMPARE(pool->recurrenceById(7)->sample, nullptr);
-        QCOMPARE(pool->recurrenceById(7)->sample_id, 2);
-        QCOMPARE(pool->alarmById(4)->todo_id, 0);
-        QCOMPARE(pool->alarmById(5)->todo, pool->todoById(2));
-        // A field keeps the link that is right next to the one that is wrong.
-        Field* wrongTodo = pool->fieldById(6);
-        Field* wrongType = pool->fieldById(7);
-        QCOMPARE(wrongTodo->todo_id, 9);
-        QCOMPARE(*pool->fieldTypeById(3)->fields, QList<Field*>{wrongTodo});
-        QCOMPARE(wrongType->field_type_id, 9);
-        QCOMPARE(*pool->todoById(2)->fields, QList<Field*>{wrongType});
-        // The records stay connected: a change is announced to the pool.
-        pool->alarmById(4)->setSnooze(3);
-        todo->setStatus(2);
-        QCOMPARE(*pool->unsynchronizedEntities, (QList<Entity*>{pool->alarmById(4), todo}));
-    }
-
-    void lookupsTakeFirstRecordAndNeverKeyZero()
-    {
-        // Two todos sharing a key, and a todo with key 0, put into the lists by hand.
-        const QString name = uniqueName();
-        Pool pool(pathOf(name), name);
-        auto* first = new Todo(pool.connector);
-        auto* second = new Todo(pool.connector);
-        auto* zero = new Todo(pool.connector);
-        first->id = second->id = 5;
-        zero->id = 0;
-        auto* toFive = new Alarm(pool.connector);
-        auto* toZero = new Alarm(pool.connector);
-        toFive->id = 1;
-        toFive->todo_id = 5;
-        toZero->id = 2;
-        toZero->todo_id = 0;
-        *pool.todos << first << second << zero;
-        *pool.alarms << toFive << toZero;
-        LogCapture log;
-        pool.makeReferences();
-        QCOMPARE(log.messages(), QStringList{"ERROR Wrong todo_id:  0  - In alarm:  2"});
-        QCOMPARE(toFive->todo, first);
-        QCOMPARE(toZero->todo, nullptr);
-        QCOMPARE(pool.todoById(5), first);
-    }
-
     void instanceTodosCopiesEveryOccurrenceUpToUntil_data()
     {
         QTest::addColumn<int>("repeats");
