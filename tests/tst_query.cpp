@@ -354,7 +354,7 @@ private Q_SLOTS:
             list[id]->setStartDate(QDateTime(day, QTime(0, 0)));
             list[id]->setEndDate(QDateTime(day, QTime(23, 59)));
         }
-        list.todos.removeLast();
+        delete list.todos.takeLast();
         query.sortOrder = Query::AlphabeticallyAsc;
         query.execute();
         QCOMPARE(idsOf(*query.result), QStringLiteral("2 3 1")); // Today, Tomorrow, Yesterday
