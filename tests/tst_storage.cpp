@@ -100,6 +100,41 @@ TableLoaders loadersOf(bool (DatabaseQuery::*list)(QList<Record*>*, bool),
             }};
 }
 
+// A driver that opens without a database and cannot report inserted keys.
+class ResultWithoutRows : public QSqlResult
+{
+public:
+    explicit ResultWithoutRows(const QSqlDriver* driver) : QSqlResult(driver) {}
+
+protected:
+    QVariant data(int) override { return QVariant(); }
+    bool isNull(int) override { return true; }
+    bool reset(const QString&) override { return false; }
+    bool fetch(int) override { return false; }
+    bool fetchFirst() override { return false; }
+    bool fetchLast() override { return false; }
+    int size() override { return -1; }
+    int numRowsAffected() override { return 0; }
+};
+
+class DriverWithoutInsertIds : public QSqlDriver
+{
+public:
+    bool hasFeature(DriverFeature feature) const override
+    {
+        return feature != LastInsertId && feature != QuerySize;
+    }
+    bool open(const QString&, const QString&, const QString&, const QString&, int,
+              const QString&) override
+    {
+        setOpen(true);
+        setOpenError(false);
+        return true;
+    }
+    void close() override { setOpen(false); }
+    QSqlResult* createResult() const override { return new ResultWithoutRows(this); }
+};
+
 // A connector around a given connection, or around none at all.
 class HandMadeConnector : public DatabaseConnector
 {
@@ -564,6 +599,39 @@ private Q_SLOTS:
                                               "ERROR Database modification failed."}));
         QCOMPARE(unconnected->lastError, QString());
         QCOMPARE(unconnected->isNew, false);
+    }
+
+    void driverWithoutInsertIdsRefusesInserts()
+    {
+        const QString connectionName = QStringLiteral("without-insert-ids");
+        {
+            auto* handle = new QSqlDatabase(
+                QSqlDatabase::addDatabase(new DriverWithoutInsertIds, connectionName));
+            QVERIFY(handle->open());
+            HandMadeConnector connector(handle, new QSqlQuery(*handle));
+            std::unique_ptr<Todo> todo(new Todo(&connector));
+            std::unique_ptr<Todo> sample(new Todo(&connector));
+            std::unique_ptr<Recurrence> recurrence(new Recurrence(&connector));
+            sample->id = 5;
+            recurrence->setSample(sample.get());
+            const QDateTime longAgo = utc(2000, 1, 1, 0, 0);
+            todo->lastModDate = longAgo;
+            recurrence->lastModDate = longAgo;
+            LogCapture log;
+            QVERIFY(todo->save());
+            QVERIFY(recurrence->save());
+            const QString refused =
+                QStringLiteral("ERROR Error occured with insert command, "
+                               "current Sql Driver do not have lastInsertId support");
+            const QString failed = QStringLiteral("ERROR Database modification failed.");
+            QCOMPARE(log.messages(), (QStringList{refused, failed, refused, failed}));
+            QCOMPARE(todo->isNew, true);
+            QCOMPARE(todo->lastModDate, longAgo);
+            // A rule is stamped before the driver is asked.
+            QCOMPARE(recurrence->isNew, true);
+            QCOMPARE(recurrence->lastModDate, frozenNowUtc);
+        }
+        QSqlDatabase::removeDatabase(connectionName);
     }
 
     void attachmentBytesWaitUntilAskedFor()
