@@ -12,6 +12,7 @@
 #include <QXmlStreamReader>
 #include <climits>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <orvel/field.h>
 #include <orvel/fieldtype.h>
@@ -57,7 +58,12 @@ QStringList catalogueEntries(const QString& path)
     return entries;
 }
 
+// What a translation row reads: a name, a composition or a readable date.
+using TextOf = std::function<QString()>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(TextOf)
 
 class TestDates : public QObject
 {
@@ -241,8 +247,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("english");
         QTest::addColumn<QString>("german");
-        QTest::addColumn<std::function<QString()>>("text");
-        using Text = std::function<QString()>;
+        QTest::addColumn<TextOf>("text");
+        using Text = TextOf;
         QTest::newRow("short May, the same source text as the long name")
             << "May"
             << "Mai" << Text([] { return Pool::localizedShortMonthName(5); });
@@ -283,7 +289,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, english);
         QFETCH(QString, german);
-        QFETCH(std::function<QString()>, text);
+        QFETCH(TextOf, text);
         QCoreApplication::installTranslator(&m_german);
         const QString translated = text();
         QCoreApplication::removeTranslator(&m_german);
