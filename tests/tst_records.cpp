@@ -337,6 +337,9 @@ private Q_SLOTS:
             << "0|" + invalid("todo_id", INT_MIN) + "|0|" + QString::number(INT_MIN);
         QTest::newRow("alarm takes the id of its todo")
             << childOfTodo<Alarm>(true, 3, INT_MIN, false) << "1||1|3";
+        QTest::newRow("binary without todo")
+            << childOfTodo<Binary>(false, 0, INT_MIN, false)
+            << "0|" + invalid("todo_id", INT_MIN) + "|0|" + QString::number(INT_MIN);
         QTest::newRow("binary with todo_id but no todo")
             << childOfTodo<Binary>(false, 0, 4, false) << "0|" + invalid("todo_id", 4) + "|0|4";
         QTest::newRow("deleted binary with todo_id but no todo")
