@@ -23,12 +23,11 @@ namespace {
 const char childHomeVariable[] = "TST_CONNECTOR_CHILD_HOME";
 const char childSchemaVariable[] = "TST_CONNECTOR_CHILD_SCHEMA_DIR";
 
-const QByteArray cannotOpenLine =
-    LogCapture::line("ERROR", "Cannot open database, unable to establish a database connection.\n");
-const QByteArray scriptMissingLine =
-    LogCapture::line("ERROR", "Database initialization file cannot be opened!");
-const QByteArray alreadyClosedLine =
-    LogCapture::line("WARNING", "Database connection already closed");
+const QString cannotOpenLine =
+    QStringLiteral("ERROR Cannot open database, unable to establish a database connection.\n");
+const QString scriptMissingLine =
+    QStringLiteral("ERROR Database initialization file cannot be opened!");
+const QString alreadyClosedLine = QStringLiteral("WARNING Database connection already closed");
 
 const QString tablesQuery =
     QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;");
@@ -53,30 +52,6 @@ int permissionBits(const QString& path)
     return int(status.st_mode & 07777);
 }
 
-// A record whose database operations only note that they ran and report a chosen outcome.
-class RecordingEntity : public Orvel::Entity
-{
-public:
-    bool insertSucceeds = true;
-    bool updateSucceeds = true;
-    bool deleteSucceeds = true;
-    QStringList calls;
-
-    bool save() override { return true; }
-    bool databaseInsert() override { return note(QStringLiteral("insert"), insertSucceeds); }
-    bool databaseUpdate() override { return note(QStringLiteral("update"), updateSucceeds); }
-    bool databaseDelete() override { return note(QStringLiteral("delete"), deleteSucceeds); }
-    void removeReferences() override {}
-    void recreateReferences() override {}
-
-private:
-    bool note(const QString& call, bool outcome)
-    {
-        calls.append(call);
-        return outcome;
-    }
-};
-
 int runChild()
 {
     qputenv("HOME", qgetenv(childHomeVariable));
@@ -93,414 +68,292 @@ class TestConnector : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void cleanup() { qputenv("ORVEL_SCHEMA_DIR", m_schemaDirectory); }
-
-    void firstRunInEmptyHome();
-    void tableColumns_data();
-    void tableColumns();
-    void secondConstructionDoesNotReadScript();
-
-    void scriptPieces_data();
-    void scriptPieces();
-    void failingStatementStopsInitialization();
-    void missingScript();
-
-    void closeCompactsOnceAndWarnsTwice();
-    void deleteDatabase_data();
-    void deleteDatabase();
-
-    void unusablePathLeavesConnectorUsable();
-    void defaultConstructorEndsProcess_data();
-    void defaultConstructorEndsProcess();
-
-    void persist_data();
-    void persist();
-
 private:
     // Writes a schema script into a directory of its own and returns that directory.
-    QString prepareScript(const QByteArray& script);
+    QString prepareScript(const QByteArray& script)
+    {
+        const QString directory =
+            m_scratch.filePath(QStringLiteral("schema%1").arg(++m_fileCounter));
+        if (!QDir().mkpath(directory) ||
+            !writeFile(directory + QStringLiteral("/orvel_lite_db.sql"), script))
+            return QString();
+        return directory;
+    }
 
     const QByteArray m_schemaDirectory = qgetenv("ORVEL_SCHEMA_DIR");
     QTemporaryDir m_scratch;
     int m_fileCounter = 0;
-};
 
-QString TestConnector::prepareScript(const QByteArray& script)
-{
-    const QString directory = m_scratch.filePath(QStringLiteral("schema%1").arg(++m_fileCounter));
-    if (!QDir().mkpath(directory) ||
-        !writeFile(directory + QStringLiteral("/orvel_lite_db.sql"), script))
-        return QString();
-    return directory;
-}
+private Q_SLOTS:
+    void cleanup() { qputenv("ORVEL_SCHEMA_DIR", m_schemaDirectory); }
 
-void TestConnector::firstRunInEmptyHome()
-{
-    const QString orvelDirectory = OrvelTest::homeDirectory() + QStringLiteral("/.orvel");
-    QVERIFY(!QFileInfo::exists(orvelDirectory));
-
-    LogCapture capture;
+    void firstRunInEmptyHome()
     {
-        Orvel::SqliteConnector connector;
-        QCOMPARE(connector.connectionName, QStringLiteral("orvel_db"));
-        QCOMPARE(connector.databasePath, OrvelTest::defaultDatabasePath());
+        const QString orvelDirectory = OrvelTest::homeDirectory() + QStringLiteral("/.orvel");
+        QVERIFY(!QFileInfo::exists(orvelDirectory));
+
+        LogCapture capture;
+        {
+            Orvel::SqliteConnector connector;
+            QCOMPARE(connector.connectionName, QStringLiteral("orvel_db"));
+            QCOMPARE(connector.databasePath, OrvelTest::defaultDatabasePath());
+            QVERIFY(connector.database && connector.database->isOpen());
+            QVERIFY(connector.sqlQuery);
+            QCOMPARE(connector.database->tables(QSql::Tables).size(), 7);
+        }
+        QCOMPARE(capture.messages(), QStringList());
+
+        QCOMPARE(permissionBits(orvelDirectory), 0700);
+        QVERIFY(QFileInfo(OrvelTest::defaultDatabasePath()).isFile());
+        QCOMPARE(OrvelTest::sqlite3(OrvelTest::defaultDatabasePath(), tablesQuery),
+                 QStringLiteral("ALARM\nBINARY\nFIELD\nFIELD_TYPE\nRECURRENCE\nTODO_PROJECT\n"
+                                "sqlite_sequence"));
+        QVERIFY(!QSqlDatabase::contains(QStringLiteral("orvel_db")));
+    }
+
+    void secondConstructionDoesNotReadScript()
+    {
+        QVERIFY2(QFile::exists(OrvelTest::defaultDatabasePath()), "made by firstRunInEmptyHome");
+        QTemporaryDir withoutScript;
+        useSchemaDirectory(withoutScript.path());
+
+        LogCapture capture;
+        {
+            // Ends the process if it tries to read the script.
+            Orvel::SqliteConnector connector;
+            QCOMPARE(connector.initializeDatabase(), true);
+        }
+        {
+            Orvel::SqliteConnector connector(OrvelTest::defaultDatabasePath(),
+                                             QStringLiteral("second"));
+            QCOMPARE(connector.initializeDatabase(), true);
+        }
+        QCOMPARE(capture.messages(), QStringList());
+    }
+
+    void scriptPieces_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("tables");
+
+        QTest::newRow("pieces end in ## and white space")
+            << QByteArray("CREATE TABLE A (a INTEGER PRIMARY KEY AUTOINCREMENT)##\n"
+                          "CREATE TABLE B (b TEXT)##  \n\t\n##\n")
+            << "A\nB\nsqlite_sequence";
+        QTest::newRow("comment-only and semicolon-only pieces")
+            << QByteArray("-- tables of the test\n##CREATE TABLE A (a)##;##") << "A";
+        QTest::newRow("zero byte ends the script")
+            << QByteArray("CREATE TABLE A (a)##\n\0THIS IS NOT SQL##", 37) << "A";
+    }
+
+    void scriptPieces()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, tables);
+
+        const QString directory = prepareScript(script);
+        QVERIFY(!directory.isEmpty());
+        const QString path =
+            m_scratch.filePath(QStringLiteral("pieces%1.sqlite").arg(m_fileCounter));
+        useSchemaDirectory(directory);
+
+        LogCapture capture;
+        {
+            Orvel::SqliteConnector connector(path, QStringLiteral("pieces"));
+            QVERIFY(connector.database && connector.database->isOpen());
+        }
+        QCOMPARE(capture.messages(), QStringList());
+        QCOMPARE(OrvelTest::sqlite3(path, tablesQuery), tables);
+    }
+
+    void failingStatementStopsInitialization()
+    {
+        const QString directory = prepareScript("CREATE TABLE A (a)##\n"
+                                                "INSERT INTO MISSING VALUES (1)\n"
+                                                "##CREATE TABLE B (b)##");
+        QVERIFY(!directory.isEmpty());
+        QTemporaryDir withoutScript;
+        const QString path = m_scratch.filePath(QStringLiteral("failing.sqlite"));
+        useSchemaDirectory(withoutScript.path());
+        Orvel::SqliteConnector connector(path, QStringLiteral("failing"));
+        useSchemaDirectory(directory);
+
+        LogCapture capture;
+        QCOMPARE(connector.initializeDatabase(), false);
+        const QString errorText = connector.queryErrorText();
+        QVERIFY2(errorText.contains(QStringLiteral("no such table: MISSING")),
+                 qPrintable(errorText));
+        QCOMPARE(
+            capture.messages(),
+            (QStringList{"ERROR Query execution failed: \"INSERT INTO MISSING VALUES (1)\" \n \"" +
+                             errorText + '"',
+                         "ERROR Initialization failed!"}));
+        // The statement after the failing one never ran, and the one before is not committed.
+        QCOMPARE(connector.database->tables(QSql::Tables), QStringList{QStringLiteral("A")});
+        QCOMPARE(OrvelTest::sqlite3(path, tablesQuery), QString());
+    }
+
+    void missingScript()
+    {
+        QTemporaryDir withoutScript;
+        const QString path = m_scratch.filePath(QStringLiteral("unscripted.sqlite"));
+        useSchemaDirectory(withoutScript.path());
+
+        LogCapture capture;
+        Orvel::SqliteConnector connector(path, QStringLiteral("unscripted"));
+        QCOMPARE(capture.messages(), QStringList{scriptMissingLine});
+        capture.clear();
+
+        QCOMPARE(connector.initializeDatabase(), false);
+        QCOMPARE(capture.messages(), QStringList{scriptMissingLine});
         QVERIFY(connector.database && connector.database->isOpen());
-        QVERIFY(connector.sqlQuery);
-        QCOMPARE(connector.database->tables(QSql::Tables).size(), 7);
+        QCOMPARE(connector.database->tables(QSql::Tables).size(), 0);
     }
-    QCOMPARE(capture.lines(), QList<QByteArray>());
 
-    QCOMPARE(permissionBits(orvelDirectory), 0700);
-    QVERIFY(QFileInfo(OrvelTest::defaultDatabasePath()).isFile());
-    QCOMPARE(OrvelTest::sqlite3(OrvelTest::defaultDatabasePath(), tablesQuery),
-             QStringLiteral("ALARM\nBINARY\nFIELD\nFIELD_TYPE\nRECURRENCE\nTODO_PROJECT\n"
-                            "sqlite_sequence"));
-    QVERIFY(!QSqlDatabase::contains(QStringLiteral("orvel_db")));
-}
-
-void TestConnector::tableColumns_data()
-{
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QString>("columns");
-
-    // The first column is the key, handed out by sqlite.
-    QTest::newRow("TODO_PROJECT")
-        << "TODO_PROJECT"
-        << "todo_id start_date end_date time_zone last_mod_date creation_date status is_done "
-           "note format_string is_deleted recurrence_id is_sample";
-    QTest::newRow("RECURRENCE") << "RECURRENCE"
-                                << "recurrence_id sample_id last_mod_date is_active repeats "
-                                   "repeats_every repeats_on range_start range_end "
-                                   "instancing_date is_deleted";
-    QTest::newRow("FIELD_TYPE") << "FIELD_TYPE"
-                                << "field_type_id last_mod_date name is_deleted";
-    QTest::newRow("FIELD")
-        << "FIELD"
-        << "field_id todo_id field_type_id last_mod_date value db_id contact_id is_deleted";
-    QTest::newRow("BINARY") << "BINARY"
-                            << "binary_id todo_id last_mod_date note type size data is_deleted";
-    QTest::newRow("ALARM") << "ALARM"
-                           << "alarm_id todo_id last_mod_date alarm_time is_active snooze "
-                              "snooze_interval is_deleted";
-}
-
-void TestConnector::tableColumns()
-{
-    QFETCH(QString, table);
-    QFETCH(QString, columns);
-    const QString path = OrvelTest::defaultDatabasePath();
-    QVERIFY2(QFile::exists(path), "made by firstRunInEmptyHome");
-
-    QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("SELECT group_concat(name, ' ') FROM (SELECT "
-                                                     "name FROM pragma_table_info('%1') ORDER BY "
-                                                     "cid);")
-                                          .arg(table)),
-             columns);
-    // Rolled back, so the file stays as the first run left it.
-    const QString key = columns.section(QLatin1Char(' '), 0, 0);
-    QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("BEGIN; INSERT INTO %1 (%2) VALUES (NULL); "
-                                                     "INSERT INTO %1 (%2) VALUES (NULL); SELECT "
-                                                     "group_concat(%2, ' ') FROM %1; ROLLBACK;")
-                                          .arg(table, key)),
-             QStringLiteral("1 2"));
-}
-
-void TestConnector::secondConstructionDoesNotReadScript()
-{
-    QVERIFY2(QFile::exists(OrvelTest::defaultDatabasePath()), "made by firstRunInEmptyHome");
-    QTemporaryDir withoutScript;
-    useSchemaDirectory(withoutScript.path());
-
-    LogCapture capture;
+    void closeCompactsOnceAndWarnsTwice()
     {
-        // Ends the process if it tries to read the script.
-        Orvel::SqliteConnector connector;
-        QCOMPARE(connector.initializeDatabase(), true);
-    }
-    {
-        Orvel::SqliteConnector connector(OrvelTest::defaultDatabasePath(),
-                                         QStringLiteral("second"));
-        QCOMPARE(connector.initializeDatabase(), true);
-    }
-    QCOMPARE(capture.lines(), QList<QByteArray>());
-}
-
-void TestConnector::scriptPieces_data()
-{
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<QString>("tables");
-
-    QTest::newRow("pieces end in ## and white space")
-        << QByteArray("CREATE TABLE A (a INTEGER PRIMARY KEY AUTOINCREMENT)##\n"
-                      "CREATE TABLE B (b TEXT)##  \n\t\n##\n")
-        << "A\nB\nsqlite_sequence";
-    QTest::newRow("no separator after the last statement")
-        << QByteArray("CREATE TABLE A (a)##CREATE TABLE B (b)") << "A\nB";
-    QTest::newRow("comment-only and semicolon-only pieces")
-        << QByteArray("-- tables of the test\n##CREATE TABLE A (a)##;##") << "A";
-    QTest::newRow("zero byte ends the script")
-        << QByteArray("CREATE TABLE A (a)##\n\0THIS IS NOT SQL##", 37) << "A";
-    QTest::newRow("windows line ends")
-        << QByteArray("CREATE TABLE A (a)\r\n##\r\nCREATE TABLE B (b)\r\n##\r\n") << "A\nB";
-}
-
-void TestConnector::scriptPieces()
-{
-    QFETCH(QByteArray, script);
-    QFETCH(QString, tables);
-
-    const QString directory = prepareScript(script);
-    QVERIFY(!directory.isEmpty());
-    const QString path = m_scratch.filePath(QStringLiteral("pieces%1.sqlite").arg(m_fileCounter));
-    useSchemaDirectory(directory);
-
-    LogCapture capture;
-    {
-        Orvel::SqliteConnector connector(path, QStringLiteral("pieces"));
+        const QString path = m_scratch.filePath(QStringLiteral("closing.sqlite"));
+        Orvel::SqliteConnector connector(path, QStringLiteral("closing"));
         QVERIFY(connector.database && connector.database->isOpen());
-    }
-    QCOMPARE(capture.lines(), QList<QByteArray>());
-    QCOMPARE(OrvelTest::sqlite3(path, tablesQuery), tables);
-}
+        OrvelTest::sqlite3(path, QStringLiteral("INSERT INTO BINARY (data) VALUES "
+                                                "(zeroblob(400000)); DELETE FROM BINARY;"));
+        const QString freePages =
+            OrvelTest::sqlite3(path, QStringLiteral("PRAGMA freelist_count;"));
+        QVERIFY2(freePages.toInt() > 50, qPrintable(freePages));
 
-void TestConnector::failingStatementStopsInitialization()
-{
-    const QString directory = prepareScript("CREATE TABLE A (a)##\n"
-                                            "INSERT INTO MISSING VALUES (1)\n"
-                                            "##CREATE TABLE B (b)##");
-    QVERIFY(!directory.isEmpty());
-    QTemporaryDir withoutScript;
-    const QString path = m_scratch.filePath(QStringLiteral("failing.sqlite"));
-    useSchemaDirectory(withoutScript.path());
-    Orvel::SqliteConnector connector(path, QStringLiteral("failing"));
-    useSchemaDirectory(directory);
-
-    LogCapture capture;
-    QCOMPARE(connector.initializeDatabase(), false);
-    const QString errorText = connector.queryErrorText();
-    QVERIFY2(errorText.contains(QStringLiteral("no such table: MISSING")), qPrintable(errorText));
-    QCOMPARE(capture.lines(),
-             (QList<QByteArray>{
-                 LogCapture::line(
-                     "ERROR", "Query execution failed: \"INSERT INTO MISSING VALUES (1)\" \n \"" +
-                                  errorText.toUtf8() + '"'),
-                 LogCapture::line("ERROR", "Initialization failed!")}));
-    // The statement after the failing one never ran, and the one before is not committed.
-    QCOMPARE(connector.database->tables(QSql::Tables), QStringList{QStringLiteral("A")});
-    QCOMPARE(OrvelTest::sqlite3(path, tablesQuery), QString());
-}
-
-void TestConnector::missingScript()
-{
-    QTemporaryDir withoutScript;
-    const QString path = m_scratch.filePath(QStringLiteral("unscripted.sqlite"));
-    useSchemaDirectory(withoutScript.path());
-
-    LogCapture capture;
-    Orvel::SqliteConnector connector(path, QStringLiteral("unscripted"));
-    QCOMPARE(capture.lines(), QList<QByteArray>{scriptMissingLine});
-    capture.clear();
-
-    QCOMPARE(connector.initializeDatabase(), false);
-    QCOMPARE(capture.lines(), QList<QByteArray>{scriptMissingLine});
-    QVERIFY(connector.database && connector.database->isOpen());
-    QCOMPARE(connector.database->tables(QSql::Tables).size(), 0);
-}
-
-void TestConnector::closeCompactsOnceAndWarnsTwice()
-{
-    const QString path = m_scratch.filePath(QStringLiteral("closing.sqlite"));
-    Orvel::SqliteConnector connector(path, QStringLiteral("closing"));
-    QVERIFY(connector.database && connector.database->isOpen());
-    OrvelTest::sqlite3(path, QStringLiteral("INSERT INTO BINARY (data) VALUES "
-                                            "(zeroblob(400000)); DELETE FROM BINARY;"));
-    const QString freePages = OrvelTest::sqlite3(path, QStringLiteral("PRAGMA freelist_count;"));
-    QVERIFY2(freePages.toInt() > 50, qPrintable(freePages));
-
-    LogCapture capture;
-    connector.closeConnection();
-    QCOMPARE(capture.lines(), QList<QByteArray>());
-    QVERIFY(!connector.database);
-    QVERIFY(!connector.sqlQuery);
-    QVERIFY(!QSqlDatabase::contains(QStringLiteral("closing")));
-    QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("PRAGMA freelist_count;")),
-             QStringLiteral("0"));
-
-    connector.closeConnection();
-    QCOMPARE(capture.lines(), QList<QByteArray>{alreadyClosedLine});
-}
-
-void TestConnector::deleteDatabase_data()
-{
-    QTest::addColumn<QString>("situation");
-    QTest::addColumn<bool>("expected");
-    QTest::addColumn<QList<QByteArray>>("lines");
-
-    QTest::newRow("open connection")
-        << "open" << true << QList<QByteArray>{LogCapture::line("INFO", "Database file deleted.")};
-    QTest::newRow("connection closed before")
-        << "closed" << true
-        << QList<QByteArray>{alreadyClosedLine, LogCapture::line("INFO", "Database file deleted.")};
-    QTest::newRow("file already gone") << "gone" << false << QList<QByteArray>();
-    QTest::newRow("path names a directory")
-        << "directory" << false
-        << QList<QByteArray>{LogCapture::line("ERROR", "Database file cannot be deleted.")};
-}
-
-void TestConnector::deleteDatabase()
-{
-    QFETCH(QString, situation);
-    QFETCH(bool, expected);
-    QFETCH(QList<QByteArray>, lines);
-
-    const QString path =
-        m_scratch.filePath(QStringLiteral("deleted%1.sqlite").arg(++m_fileCounter));
-    Orvel::SqliteConnector connector(path, QStringLiteral("deleted"));
-    QVERIFY(connector.database && connector.database->isOpen());
-    QVERIFY(QFile::exists(path));
-
-    if (situation == QLatin1String("closed"))
+        LogCapture capture;
         connector.closeConnection();
-    else if (situation == QLatin1String("gone"))
-        QVERIFY(QFile::remove(path));
-    else if (situation == QLatin1String("directory"))
-        connector.databasePath = m_scratch.path();
+        QCOMPARE(capture.messages(), QStringList());
+        QVERIFY(!connector.database);
+        QVERIFY(!connector.sqlQuery);
+        QVERIFY(!QSqlDatabase::contains(QStringLiteral("closing")));
+        QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("PRAGMA freelist_count;")),
+                 QStringLiteral("0"));
 
-    LogCapture capture;
-    QCOMPARE(connector.deleteDatabase(), expected);
-    QCOMPARE(capture.lines(), lines);
-    QVERIFY(!connector.database);
-    QVERIFY(!connector.sqlQuery);
-    QVERIFY(!QSqlDatabase::contains(QStringLiteral("deleted")));
-    QCOMPARE(QFile::exists(path), situation == QLatin1String("directory"));
-}
+        connector.closeConnection();
+        QCOMPARE(capture.messages(), QStringList{alreadyClosedLine});
+    }
 
-void TestConnector::unusablePathLeavesConnectorUsable()
-{
-    const QString unusable = m_scratch.filePath(QStringLiteral("missing/folder/db.sqlite"));
+    void deleteDatabase_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<bool>("expected");
+        QTest::addColumn<QStringList>("lines");
 
-    LogCapture capture;
-    Orvel::SqliteConnector connector(unusable, QStringLiteral("unusable"));
-    QCOMPARE(capture.lines(), QList<QByteArray>{cannotOpenLine});
-    QCOMPARE(connector.databasePath, unusable);
-    QCOMPARE(connector.connectionName, QStringLiteral("unusable"));
-    QVERIFY(!connector.database);
-    QVERIFY(!connector.sqlQuery);
-    QCOMPARE(connector.queryErrorText(), QString());
-    QCOMPARE(connector.initializeDatabase(), false);
-    QCOMPARE(connector.deleteDatabase(), false);
-    QCOMPARE(capture.lines(), (QList<QByteArray>{cannotOpenLine, alreadyClosedLine}));
+        QTest::newRow("connection closed before")
+            << "closed" << true << QStringList{alreadyClosedLine, "INFO Database file deleted."};
+        QTest::newRow("file already gone") << "gone" << false << QStringList();
+        QTest::newRow("path names a directory")
+            << "directory" << false << QStringList{"ERROR Database file cannot be deleted."};
+    }
 
-    // A later attempt on a usable path succeeds with the same object.
-    capture.clear();
-    connector.databasePath = m_scratch.filePath(QStringLiteral("usable.sqlite"));
-    QCOMPARE(connector.createConnection(), true);
-    QCOMPARE(connector.initializeDatabase(), true);
-    QCOMPARE(connector.database->tables(QSql::Tables).size(), 7);
-    // Connecting again drops the registered name and opens it afresh, without a warning.
-    QCOMPARE(connector.createConnection(), true);
-    QVERIFY(connector.sqlQuery->exec(QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")));
-    QCOMPARE(capture.lines(), QList<QByteArray>());
-}
+    void deleteDatabase()
+    {
+        QFETCH(QString, situation);
+        QFETCH(bool, expected);
+        QFETCH(QStringList, lines);
 
-void TestConnector::defaultConstructorEndsProcess_data()
-{
-    QTest::addColumn<QString>("home");
-    QTest::addColumn<QString>("schemaDir");
-    QTest::addColumn<QByteArray>("logLine");
-    QTest::addColumn<QByteArray>("fatalMessage");
+        const QString path =
+            m_scratch.filePath(QStringLiteral("deleted%1.sqlite").arg(++m_fileCounter));
+        Orvel::SqliteConnector connector(path, QStringLiteral("deleted"));
+        QVERIFY(connector.database && connector.database->isOpen());
+        QVERIFY(QFile::exists(path));
 
-    const QByteArray cannotConnect = "Database connection can't be established!";
-    const QByteArray cannotInitialize = "Database can't be initialized!";
-    QTest::newRow("home does not exist") << "missing/home"
-                                         << "schema" << cannotOpenLine << cannotConnect;
-    QTest::newRow("schema script missing") << "home"
-                                           << "noscript" << scriptMissingLine << cannotInitialize;
-}
+        if (situation == QLatin1String("closed"))
+            connector.closeConnection();
+        else if (situation == QLatin1String("gone"))
+            QVERIFY(QFile::remove(path));
+        else if (situation == QLatin1String("directory"))
+            connector.databasePath = m_scratch.path();
 
-void TestConnector::defaultConstructorEndsProcess()
-{
-    QFETCH(QString, home);
-    QFETCH(QString, schemaDir);
-    QFETCH(QByteArray, logLine);
-    QFETCH(QByteArray, fatalMessage);
+        LogCapture capture;
+        QCOMPARE(connector.deleteDatabase(), expected);
+        QCOMPARE(capture.messages(), lines);
+        QVERIFY(!connector.database);
+        QVERIFY(!connector.sqlQuery);
+        QVERIFY(!QSqlDatabase::contains(QStringLiteral("deleted")));
+        QCOMPARE(QFile::exists(path), situation == QLatin1String("directory"));
+    }
 
-    QTemporaryDir scratch;
-    QVERIFY(QDir(scratch.path()).mkpath(QStringLiteral("home")));
-    QVERIFY(QDir(scratch.path()).mkpath(QStringLiteral("noscript")));
-    const QString schema = schemaDir == QLatin1String("schema")
-                               ? QString::fromLocal8Bit(qgetenv("ORVEL_SCHEMA_DIR"))
-                               : scratch.filePath(schemaDir);
+    void unusablePathLeavesConnectorUsable()
+    {
+        const QString unusable = m_scratch.filePath(QStringLiteral("missing/folder/db.sqlite"));
 
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QLatin1String(childHomeVariable), scratch.filePath(home));
-    environment.insert(QLatin1String(childSchemaVariable), schema);
-    environment.insert(QStringLiteral("QT_MESSAGE_PATTERN"), QStringLiteral("%{message}"));
-    environment.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), QStringList());
-    QVERIFY(child.waitForFinished(60000));
+        LogCapture capture;
+        Orvel::SqliteConnector connector(unusable, QStringLiteral("unusable"));
+        QCOMPARE(capture.messages(), QStringList{cannotOpenLine});
+        QCOMPARE(connector.databasePath, unusable);
+        QCOMPARE(connector.connectionName, QStringLiteral("unusable"));
+        QVERIFY(!connector.database);
+        QVERIFY(!connector.sqlQuery);
+        QCOMPARE(connector.queryErrorText(), QString());
+        QCOMPARE(connector.initializeDatabase(), false);
+        QCOMPARE(connector.deleteDatabase(), false);
+        QCOMPARE(capture.messages(), (QStringList{cannotOpenLine, alreadyClosedLine}));
 
-    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-    const QByteArray errors = child.readAllStandardError();
-    QCOMPARE(errors, logLine + '\n' + fatalMessage + '\n');
-    // Only the fatal path may create the database directory, and only in a usable home.
-    QCOMPARE(QFileInfo::exists(scratch.filePath(home) + QStringLiteral("/.orvel")),
-             home == QLatin1String("home"));
-}
+        // A later attempt on a usable path succeeds with the same object.
+        capture.clear();
+        connector.databasePath = m_scratch.filePath(QStringLiteral("usable.sqlite"));
+        QCOMPARE(connector.createConnection(), true);
+        QCOMPARE(connector.initializeDatabase(), true);
+        QCOMPARE(connector.database->tables(QSql::Tables).size(), 7);
+        // Connecting again drops the registered name and opens it afresh, without a warning.
+        QCOMPARE(connector.createConnection(), true);
+        QVERIFY(connector.sqlQuery->exec(QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")));
+        QCOMPARE(capture.messages(), QStringList());
+    }
 
-void TestConnector::persist_data()
-{
-    QTest::addColumn<bool>("isNew");
-    QTest::addColumn<bool>("isRemoved");
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<QString>("calls");
-    QTest::addColumn<bool>("expected");
+    void defaultConstructorEndsProcess_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("schemaDir");
+        QTest::addColumn<QString>("logLine");
+        QTest::addColumn<QByteArray>("fatalMessage");
 
-    QTest::newRow("stored record is updated") << false << false << ""
-                                              << "update" << true;
-    QTest::newRow("new removed record is inserted, then deleted") << true << true << ""
-                                                                  << "insert delete" << true;
-    QTest::newRow("failed insert") << true << false << "insert"
-                                   << "insert" << false;
-    QTest::newRow("failed update") << false << false << "update"
-                                   << "update" << false;
-    QTest::newRow("delete outcome replaces a failed update") << false << true << "update"
-                                                             << "update delete" << true;
-    QTest::newRow("delete outcome replaces a successful insert") << true << true << "delete"
-                                                                 << "insert delete" << false;
-}
+        const QByteArray cannotConnect = "Database connection can't be established!";
+        const QByteArray cannotInitialize = "Database can't be initialized!";
+        QTest::newRow("home does not exist") << "missing/home"
+                                             << "schema" << cannotOpenLine << cannotConnect;
+        QTest::newRow("schema script missing")
+            << "home"
+            << "noscript" << scriptMissingLine << cannotInitialize;
+    }
 
-void TestConnector::persist()
-{
-    QFETCH(bool, isNew);
-    QFETCH(bool, isRemoved);
-    QFETCH(QString, failing);
-    QFETCH(QString, calls);
-    QFETCH(bool, expected);
+    void defaultConstructorEndsProcess()
+    {
+        QFETCH(QString, home);
+        QFETCH(QString, schemaDir);
+        QFETCH(QString, logLine);
+        QFETCH(QByteArray, fatalMessage);
 
-    Orvel::SqliteConnector connector(m_scratch.filePath(QStringLiteral("persist.sqlite")),
-                                     QStringLiteral("persist"));
-    RecordingEntity entity;
-    entity.isNew = isNew;
-    entity.isRemoved = isRemoved;
-    entity.insertSucceeds = failing != QLatin1String("insert");
-    entity.updateSucceeds = failing != QLatin1String("update");
-    entity.deleteSucceeds = failing != QLatin1String("delete");
+        QTemporaryDir scratch;
+        QVERIFY(QDir(scratch.path()).mkpath(QStringLiteral("home")));
+        QVERIFY(QDir(scratch.path()).mkpath(QStringLiteral("noscript")));
+        const QString schema = schemaDir == QLatin1String("schema")
+                                   ? QString::fromLocal8Bit(qgetenv("ORVEL_SCHEMA_DIR"))
+                                   : scratch.filePath(schemaDir);
 
-    LogCapture capture;
-    QCOMPARE(connector.persist(entity), expected);
-    QCOMPARE(entity.calls.join(QLatin1Char(' ')), calls);
-    QCOMPARE(capture.lines(),
-             expected
-                 ? QList<QByteArray>()
-                 : QList<QByteArray>{LogCapture::line("ERROR", "Database modification failed.")});
-    // The slot leaves the flags to the record's own operations.
-    QCOMPARE(entity.isNew, isNew);
-    QCOMPARE(entity.isRemoved, isRemoved);
-}
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QLatin1String(childHomeVariable), scratch.filePath(home));
+        environment.insert(QLatin1String(childSchemaVariable), schema);
+        environment.insert(QStringLiteral("QT_MESSAGE_PATTERN"), QStringLiteral("%{message}"));
+        environment.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForFinished(60000));
+
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        const QByteArray errors = child.readAllStandardError();
+        // The coloured tag, then the message and the fatal line.
+        QVERIFY2(errors.endsWith(logLine.section(QLatin1Char(' '), 1).toUtf8() + '\n' +
+                                 fatalMessage + '\n'),
+                 errors.constData());
+        // Only the fatal path may create the database directory, and only in a usable home.
+        QCOMPARE(QFileInfo::exists(scratch.filePath(home) + QStringLiteral("/.orvel")),
+                 home == QLatin1String("home"));
+    }
+};
 
 int main(int argc, char** argv)
 {

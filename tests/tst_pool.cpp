@@ -1,3 +1,5 @@
+// The pool: its one shared instance, its factories and lists, linking loaded rows by their
+// identifiers, and making instances of repeating todos.
 #include "loghandler.h"
 #include "testsupport.h"
 
@@ -6,6 +8,7 @@
 #include <QTest>
 #include <climits>
 #include <functional>
+#include <memory>
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
 #include <orvel/field.h>
@@ -16,12 +19,39 @@
 #include <orvel/todo.h>
 
 using namespace Orvel;
+using OrvelTest::LogCapture;
 
 namespace {
 
-QString databasePath(const QString& name)
+QDateTime wallClock(int year, int month, int day, int hour, int minute)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::LocalTime);
+}
+
+QDateTime utc(int year, int month, int day, int hour, int minute, int second = 0)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::UTC);
+}
+
+// A database file and connection name unique per test function and row.
+QString uniqueName()
+{
+    static int number = 0;
+    return QStringLiteral("pool-%1").arg(++number);
+}
+
+QString pathOf(const QString& name)
 {
     return OrvelTest::homeDirectory() + QLatin1Char('/') + name + QStringLiteral(".sqlite");
+}
+
+// A deleted record has left the pool, which no longer frees it: the test frees it like a front
+// end would, after detaching it from the pool so that its destructor reports nothing back.
+void release(Pool& pool, Entity* record)
+{
+    QObject::disconnect(record, nullptr, &pool, nullptr);
+    pool.unsynchronizedEntities->removeAll(record);
+    delete record;
 }
 
 // Makes one record of a kind, reads the pool's list for that kind and deletes a record of it.
@@ -45,247 +75,609 @@ Kind kindOf(T* (Pool::*make)(), QList<T*>* Pool::*list, void (Pool::*erase)(T*))
             [erase](Pool& p, Entity* e) { (p.*erase)(static_cast<T*>(e)); }};
 }
 
-Kind kind(const QString& name)
+// A repeating todo: a sample starting Monday 2015-01-05 09:00 for an hour in its zone, with a
+// field value, an alarm a quarter of an hour before, an attachment and a format string naming
+// the field; its rule runs through 2015.
+struct Rule
 {
-    if (name == QLatin1String("todo"))
-        return kindOf(&Pool::newTodo, &Pool::todos, &Pool::deleteTodo);
-    if (name == QLatin1String("sample"))
-        return kindOf(&Pool::newSample, &Pool::samples, &Pool::deleteSample);
-    if (name == QLatin1String("sample deleted as todo"))
-        return kindOf(&Pool::newSample, &Pool::samples, &Pool::deleteTodo);
-    if (name == QLatin1String("recurrence"))
-        return kindOf(&Pool::newRecurrence, &Pool::recurrences, &Pool::deleteRecurrence);
-    if (name == QLatin1String("field type"))
-        return kindOf(&Pool::newFieldType, &Pool::fieldTypes, &Pool::deleteFieldType);
-    if (name == QLatin1String("field"))
-        return kindOf(&Pool::newField, &Pool::fields, &Pool::deleteField);
-    if (name == QLatin1String("binary"))
-        return kindOf(&Pool::newBinary, &Pool::binaries, &Pool::deleteBinary);
-    return kindOf(&Pool::newAlarm, &Pool::alarms, &Pool::deleteAlarm);
+    FieldType* who = nullptr;
+    Todo* sample = nullptr;
+    Recurrence* recurrence = nullptr;
+};
+
+Rule makeRule(Pool* pool, Repeats repeats, const QString& repeatsOn, int every,
+              const QString& zone = QStringLiteral("+01:00"))
+{
+    Rule rule;
+    rule.who = pool->newFieldType();
+    pool->synchronizeToDatabase();
+    rule.sample = pool->newSample();
+    rule.sample->setTimeZone(zone);
+    rule.sample->setStartDate(wallClock(2015, 1, 5, 9, 0));
+    rule.sample->setEndDate(wallClock(2015, 1, 5, 10, 0));
+    rule.sample->setStatus(2);
+    Field* field = pool->newField();
+    field->setFieldType(rule.who);
+    field->setTodo(rule.sample);
+    field->setValue(QStringLiteral("Alice"));
+    field->setContactId(QStringLiteral("contact-9"));
+    Alarm* alarm = pool->newAlarm();
+    alarm->setTodo(rule.sample);
+    alarm->setAlarmTime(wallClock(2015, 1, 5, 8, 45));
+    alarm->setSnoozeInterval(7);
+    pool->newBinary()->setTodo(rule.sample);
+    rule.sample->setFormatString(QStringLiteral("Call %%1%").arg(rule.who->id));
+    rule.recurrence = pool->newRecurrence();
+    rule.recurrence->setSample(rule.sample);
+    rule.recurrence->setRepeats(repeats);
+    rule.recurrence->setRepeatsOn(repeatsOn);
+    rule.recurrence->setRepeatsEvery(every);
+    rule.recurrence->setIsActive(true);
+    rule.recurrence->setRangeStart(wallClock(2015, 1, 1, 0, 0));
+    rule.recurrence->setRangeEnd(wallClock(2015, 12, 31, 0, 0));
+    pool->synchronizeToDatabase();
+    return rule;
 }
 
-// A deleted record has left the pool, which no longer frees it: the test frees it like a front
-// end would, after detaching it from the pool so that its destructor reports nothing back.
-void release(Pool& pool, Entity* record)
+QList<QDateTime> startsOf(const QList<Todo*>& todos)
 {
-    QObject::disconnect(record, nullptr, &pool, nullptr);
-    pool.unsynchronizedEntities->removeAll(record);
-    delete record;
+    QList<QDateTime> starts;
+    for (const Todo* todo : todos)
+        starts.append(todo->startDate(UTC));
+    return starts;
+}
+
+// Rows as another client of the database would write them, with identifiers that the pool's
+// own writes never produce.
+const char storedModification[] = "2001-02-03 04:05:06.007";
+
+QString todoRow(int id, int recurrenceId, bool isSample = false, const char* zone = "+00:00")
+{
+    return QStringLiteral("INSERT INTO TODO_PROJECT VALUES (%1, '2015-01-14 08:00:00.000', "
+                          "'2015-01-14 09:00:00.000', '%4', '%5', '2001-01-01 00:00:00.000', 0, 0, "
+                          "'todo %1', '', 0, %2, %3);")
+        .arg(id)
+        .arg(recurrenceId)
+        .arg(isSample ? 1 : 0)
+        .arg(QLatin1String(zone), QLatin1String(storedModification));
+}
+
+QString sampleRow(int id, const char* zone = "+00:00")
+{
+    return todoRow(id, -1, true, zone);
+}
+
+QString childRow(const char* table, int id, int parentId, int second = 0)
+{
+    const QString values =
+        QStringLiteral("%1, %2, '%3'").arg(id).arg(parentId).arg(QLatin1String(storedModification));
+    if (qstrcmp(table, "ALARM") == 0)
+        return "INSERT INTO ALARM VALUES (" + values + ", '2015-01-14 10:00:00.000', 1, 0, 5, 0);";
+    if (qstrcmp(table, "BINARY") == 0)
+        return "INSERT INTO BINARY VALUES (" + values + ", 'scan', 0, 0, NULL, 0);";
+    if (qstrcmp(table, "FIELD") == 0)
+        return QStringLiteral("INSERT INTO FIELD VALUES (%1, %2, %3, '%4', 'value', '', '', 0);")
+            .arg(id)
+            .arg(parentId)
+            .arg(second)
+            .arg(QLatin1String(storedModification));
+    if (qstrcmp(table, "FIELD_TYPE") == 0)
+        return QStringLiteral("INSERT INTO FIELD_TYPE VALUES (%1, '%2', 'type %1', 0);")
+            .arg(id)
+            .arg(QLatin1String(storedModification));
+    return "INSERT INTO RECURRENCE VALUES (" + values +
+           QStringLiteral(", 1, 1, 1, '', '2015-01-01 00:00:00.000', '2015-12-31 00:00:00.000', "
+                          "'2010-06-01 00:00:00.000', %1);")
+               .arg(second);
+}
+
+// Creates a database with the library's schema, writes the rows and starts a pool on it.
+std::unique_ptr<Pool> startWithRows(const QString& rows, QStringList* logged = nullptr)
+{
+    const QString name = uniqueName();
+    delete new Pool(pathOf(name), name + QStringLiteral("-schema"));
+    OrvelTest::sqlite3(pathOf(name), rows);
+    auto pool = std::make_unique<Pool>(pathOf(name), name);
+    LogCapture log;
+    pool->start();
+    if (logged)
+        *logged = log.messages();
+    return pool;
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Kind)
 
 class TestPool : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void instanceIsOneSharedPoolUntilDeleted();
-    void directlyBuiltPoolIsNotTheInstanceButResetsIt();
-    void factoryListsAndDeleteUnlists_data();
-    void factoryListsAndDeleteUnlists();
-    void newSampleIsMarkedAndStamped();
-    void lookupsSearchOnlyTheirOwnList();
-    void queriesReadThePoolsListsAndAreDeletedByIt();
-    void startDropsRecordsAndReloadReplacesDatabase();
-    void destructionWritesOutstandingChanges();
+    void instanceIsOneSharedPoolUntilDeleted()
+    {
+        QCOMPARE(Pool::sm_instance, nullptr);
+        Pool* first = Pool::instance();
+        QCOMPARE(Pool::instance(), first);
+        QVERIFY(QFile::exists(OrvelTest::defaultDatabasePath()));
+        QCOMPARE(first->started, false);
+        QSignalSpy started(first, &Pool::poolStarted);
+        first->start();
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(first->started, true);
+        first->newTodo()->setNote(QStringLiteral("kept in the default database"));
+
+        // A pool built directly is not the instance, but its end resets the instance too.
+        auto* direct = new Pool(pathOf(uniqueName()), QStringLiteral("direct"));
+        QCOMPARE(Pool::instance(), first);
+        QSignalSpy directDied(direct, &Pool::poolDied);
+        delete direct;
+        QCOMPARE(directDied.count(), 1);
+        QCOMPARE(Pool::sm_instance, nullptr);
+        Pool::sm_instance = first;
+
+        // Destruction writes outstanding changes.
+        QSignalSpy died(first, &Pool::poolDied);
+        delete first;
+        QCOMPARE(died.count(), 1);
+        QCOMPARE(Pool::sm_instance, nullptr);
+        Pool* second = Pool::instance();
+        QVERIFY(second != nullptr);
+        second->start();
+        QCOMPARE(second->todos->size(), 1);
+        QCOMPARE(second->todos->constFirst()->note, QStringLiteral("kept in the default database"));
+        delete second;
+    }
+
+    void factoryListsAndDeleteUnlists_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::newRow("todo") << kindOf(&Pool::newTodo, &Pool::todos, &Pool::deleteTodo);
+        QTest::newRow("sample") << kindOf(&Pool::newSample, &Pool::samples, &Pool::deleteSample);
+        QTest::newRow("sample deleted as todo")
+            << kindOf(&Pool::newSample, &Pool::samples, &Pool::deleteTodo);
+        QTest::newRow("recurrence")
+            << kindOf(&Pool::newRecurrence, &Pool::recurrences, &Pool::deleteRecurrence);
+        QTest::newRow("field type")
+            << kindOf(&Pool::newFieldType, &Pool::fieldTypes, &Pool::deleteFieldType);
+        QTest::newRow("field") << kindOf(&Pool::newField, &Pool::fields, &Pool::deleteField);
+        QTest::newRow("binary") << kindOf(&Pool::newBinary, &Pool::binaries, &Pool::deleteBinary);
+        QTest::newRow("alarm") << kindOf(&Pool::newAlarm, &Pool::alarms, &Pool::deleteAlarm);
+    }
+
+    void factoryListsAndDeleteUnlists()
+    {
+        QFETCH(Kind, kind);
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        pool.start();
+        Entity* record = kind.make(pool);
+        QVERIFY(record->isNew);
+        QCOMPARE(record->databaseConnector, pool.connector);
+        QCOMPARE(kind.list(pool), QList<Entity*>{record});
+        QCOMPARE(*pool.unsynchronizedEntities, QList<Entity*>{record});
+        QCOMPARE(record->lastModDate, utc(2015, 1, 14, 11, 0));
+
+        // The three change signals reach the pool's slots of the same names.
+        Q_EMIT record->setDeleted(record);
+        QCOMPARE(kind.list(pool), QList<Entity*>{});
+        Q_EMIT record->setUndeleted(record);
+        Q_EMIT record->setUndeleted(record);
+        QCOMPARE(kind.list(pool), QList<Entity*>{record});
+        Q_EMIT record->setUnsynchronized(record);
+        QCOMPARE(*pool.unsynchronizedEntities, (QList<Entity*>{record, record}));
+
+        Entity* doomed = kind.make(pool);
+        kind.erase(pool, doomed);
+        QCOMPARE(kind.list(pool), QList<Entity*>{record});
+        // Not freed: still a valid, deleted record that waits to be written.
+        QCOMPARE(doomed->isRemoved, true);
+        QCOMPARE(pool.unsynchronizedEntities->count(doomed), 1);
+        release(pool, doomed);
+        pool.unsynchronizedEntities->clear();
+    }
+
+    void lookupsSearchOnlyTheirOwnList()
+    {
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        pool.start();
+        Todo* todo = pool.newTodo();
+        Todo* sample = pool.newSample();
+        QCOMPARE(sample->is_sample, true);
+        QCOMPARE(pool.sampleById(INT_MIN), sample);
+        Alarm* alarm = pool.newAlarm();
+        alarm->setTodo(todo);
+        pool.synchronizeToDatabase();
+        QCOMPARE(pool.todoById(todo->id), todo);
+        QCOMPARE(pool.sampleById(sample->id), sample);
+        QCOMPARE(pool.todoById(sample->id), nullptr);
+        QCOMPARE(pool.sampleById(todo->id), nullptr);
+        QCOMPARE(pool.alarmById(alarm->id + 1), nullptr);
+
+        Query* kept = pool.newQuery();
+        Query* dropped = pool.newQuery();
+        QCOMPARE(kept->todos, pool.todos);
+        QCOMPARE(kept->recurrences, pool.recurrences);
+        pool.deleteQuery(dropped);
+        *pool.queries << nullptr;
+        pool.deleteQuery(nullptr); // takes only null entries out
+        QCOMPARE(*pool.queries, QList<Query*>{kept});
+        kept->execute();
+        QCOMPARE(*kept->result, QList<Todo*>{todo});
+    }
+
+    void startDropsRecordsAndReloadReplacesDatabase()
+    {
+        const QString name = uniqueName();
+        const QString countTodos = QStringLiteral("SELECT count(*) FROM TODO_PROJECT;");
+        Pool pool(pathOf(name), name);
+        pool.newTodo();
+        pool.newQuery();
+        pool.start();
+        QVERIFY(pool.todos->isEmpty() && pool.queries->isEmpty() &&
+                pool.unsynchronizedEntities->isEmpty());
+        pool.newTodo();
+        pool.newFieldType();
+        pool.synchronizeToDatabase();
+        QCOMPARE(OrvelTest::sqlite3(pathOf(name), countTodos), QStringLiteral("1"));
+        pool.newAlarm();
+        pool.newQuery();
+
+        QSignalSpy started(&pool, &Pool::poolStarted);
+        pool.reloadDB();
+        QCOMPARE(started.count(), 0);
+        QCOMPARE(pool.started, true);
+        QVERIFY(pool.todos->isEmpty() && pool.fieldTypes->isEmpty() && pool.alarms->isEmpty());
+        QVERIFY(pool.queries->isEmpty() && pool.unsynchronizedEntities->isEmpty());
+        QCOMPARE(OrvelTest::sqlite3(pathOf(name), countTodos), QStringLiteral("0"));
+        // The new database works: a record written now is stored under the first key.
+        Todo* todo = pool.newTodo();
+        pool.synchronizeToDatabase();
+        QCOMPARE(todo->id, 1);
+    }
+
+    void wrongReferenceIsLoggedAndRecordKept_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("alarm with todo_id 0")
+            << todoRow(1, -1) + childRow("ALARM", 4, 0) << 2
+            << QStringList{"ERROR Wrong todo_id:  0  - In alarm:  4"};
+        QTest::newRow("recurrence naming an ordinary todo")
+            << todoRow(1, -1) + childRow("RECURRENCE", 7, 1) << 2
+            << QStringList{"ERROR Wrong sample_id:  1  - In recurrence:  7"};
+        QTest::newRow("todo naming a deleted recurrence")
+            << sampleRow(2) + childRow("RECURRENCE", 8, 2, 1) + todoRow(1, 8) << 2
+            << QStringList{"ERROR Wrong recurrence_id:  8  - In todo:  1"};
+        QTest::newRow("recurrence_id -1 and below name no recurrence")
+            << todoRow(1, -1) + todoRow(2, -7) << 2 << QStringList{};
+        QTest::newRow("field type 0 is looked up like any other")
+            << todoRow(1, -1) + childRow("FIELD", 6, 1, 0) << 2
+            << QStringList{"ERROR Wrong field_type_id:  0  - In field:  6"};
+        QTest::newRow("every kind wrong, logged in list order")
+            << todoRow(1, 8) + childRow("RECURRENCE", 7, 1) + childRow("FIELD", 6, 9, 9) +
+                   childRow("BINARY", 5, 9) + childRow("ALARM", 4, 9)
+            << 5 << QStringList{"ERROR Wrong todo_id:  9  - In alarm:  4",
+                                "ERROR Wrong todo_id:  9  - In binary:  5",
+                                "ERROR Wrong todo_id:  9  - In field:  6",
+                                "ERROR Wrong field_type_id:  9  - In field:  6",
+                                "ERROR Wrong sample_id:  1  - In recurrence:  7",
+                                "ERROR Wrong recurrence_id:  8  - In todo:  1"};
+    }
+
+    void wrongReferenceIsLoggedAndRecordKept()
+    {
+        QFETCH(QString, rows);
+        QFETCH(int, records);
+        QFETCH(QStringList, messages);
+        QStringList logged;
+        const std::unique_ptr<Pool> pool = startWithRows(rows, &logged);
+        QCOMPARE(logged, messages);
+        // Nothing is dropped: every live row stands in the pool, loaded and unlisted.
+        QList<Entity*> loaded;
+        for (Entity* record : *pool->todos)
+            loaded << record;
+        for (Entity* record : *pool->samples)
+            loaded << record;
+        for (Entity* record : *pool->alarms)
+            loaded << record;
+        for (Entity* record : *pool->binaries)
+            loaded << record;
+        for (Entity* record : *pool->fields)
+            loaded << record;
+        for (Entity* record : *pool->recurrences)
+            loaded << record;
+        QCOMPARE(int(loaded.size()), records);
+        for (const Entity* record : std::as_const(loaded))
+            QVERIFY(!record->isNew && record->isSynchronized);
+        QVERIFY(pool->unsynchronizedEntities->isEmpty());
+    }
+
+    void storedIdentifiersBecomeLinks()
+    {
+        QStringList logged;
+        const std::unique_ptr<Pool> pool = startWithRows(
+            sampleRow(3, "+02:00") + childRow("RECURRENCE", 7, 3) + childRow("RECURRENCE", 8, 3) +
+                todoRow(1, 8) + todoRow(2, -1) + childRow("ALARM", 4, 1) + childRow("ALARM", 9, 3) +
+                childRow("FIELD_TYPE", 5, 0),
+            &logged);
+        QCOMPARE(logged, QStringList());
+        Todo* todo = pool->todoById(1);
+        Todo* sample = pool->sampleById(3);
+        Recurrence* first = pool->recurrenceById(7);
+        Recurrence* second = pool->recurrenceById(8);
+        Alarm* todoAlarm = pool->alarmById(4);
+        Alarm* sampleAlarm = pool->alarmById(9);
+        QVERIFY(todo && sample && first && second && todoAlarm && sampleAlarm);
+        QCOMPARE(todo->recurrence, second);
+        QCOMPARE(*second->todos, QList<Todo*>{todo});
+        QCOMPARE(*sample->alarms, QList<Alarm*>{sampleAlarm});
+        // A second rule of the sample takes it over; the first, already linked, is left without.
+        QCOMPARE(second->sample, sample);
+        QCOMPARE(sample->recurrence, second);
+        QCOMPARE(sample->recurrence_id, 8);
+        QCOMPARE(first->sample, nullptr);
+        QCOMPARE(first->sample_id, INT_MIN);
+        QCOMPARE(*pool->unsynchronizedEntities, QList<Entity*>{first});
+
+        // Linking carries an alarm from the device's zone into its todo's once: 10:00 UTC reads
+        // 11:00 in Berlin, which the alarm keeps in +02:00 (09:00 UTC) and in +00:00 (11:00 UTC).
+        QCOMPARE(sampleAlarm->alarmTime(Stored), wallClock(2015, 1, 14, 11, 0));
+        QCOMPARE(sampleAlarm->alarmTime(UTC), utc(2015, 1, 14, 9, 0));
+        QCOMPARE(todoAlarm->alarmTime(UTC), utc(2015, 1, 14, 11, 0));
+
+        // Linked children keep their own stored times, while a parent modified by the linking of
+        // a child keeps the time of that linking.
+        const QDateTime storedTime(QDate(2001, 2, 3), QTime(4, 5, 6, 7), Qt::UTC);
+        QCOMPARE(todoAlarm->lastModDate, storedTime);
+        QCOMPARE(pool->fieldTypeById(5)->lastModDate, storedTime);
+        QCOMPARE(pool->todoById(2)->lastModDate, storedTime);
+        QCOMPARE(todo->lastModDate, utc(2015, 1, 14, 11, 0));
+        QCOMPARE(sample->lastModDate, utc(2015, 1, 14, 11, 0));
+    }
+
+    void instanceTodosCopiesEveryOccurrenceUpToUntil_data()
+    {
+        QTest::addColumn<int>("repeats");
+        QTest::addColumn<QString>("repeatsOn");
+        QTest::addColumn<int>("every");
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QDateTime>("until");
+        QTest::addColumn<QList<QDateTime>>("starts");
+        QTest::addColumn<int>("alarmLead"); // minutes before the start, in UTC
+
+        // In +01:00 the device's and the sample's readings agree: 09:00 is 08:00 UTC.
+        QTest::newRow("weekly on Monday and Wednesday")
+            << int(Weekly) << QStringLiteral("1010000") << 1 << QStringLiteral("+01:00")
+            << wallClock(2015, 1, 19, 0, 0)
+            << QList<QDateTime>{utc(2015, 1, 7, 8, 0), utc(2015, 1, 12, 8, 0),
+                                utc(2015, 1, 14, 8, 0)}
+            << 15;
+        QTest::newRow("monthly on the 10th and 20th")
+            << int(Monthly) << QStringLiteral("00000000001000000000100000000") << 1
+            << QStringLiteral("+01:00") << wallClock(2015, 2, 15, 0, 0)
+            << QList<QDateTime>{utc(2015, 1, 10, 8, 0), utc(2015, 1, 20, 8, 0),
+                                utc(2015, 2, 10, 8, 0)}
+            << 15;
+        QTest::newRow("no occurrence before until")
+            << int(Daily) << QString() << 1 << QStringLiteral("+01:00")
+            << wallClock(2015, 1, 6, 0, 0) << QList<QDateTime>{} << 15;
+        // In +05:45 the sample starts at 03:15 UTC, 04:15 on the device. An instance takes its
+        // dates in the device's reading and only then the sample's zone, which keeps that reading:
+        // it starts at 04:15 in +05:45, 22:30 UTC the day before. The alarm (03:00 UTC, 04:00 on
+        // the device) goes through that re-basing twice, once in the occurrence and once in the
+        // instance: 17:30 UTC the day before, five hours before the start.
+        QTest::newRow("daily in a zone other than the device's")
+            << int(Daily) << QString() << 2 << QStringLiteral("+05:45")
+            << wallClock(2015, 1, 10, 0, 0)
+            << QList<QDateTime>{utc(2015, 1, 6, 22, 30), utc(2015, 1, 8, 22, 30)} << 300;
+    }
+
+    void instanceTodosCopiesEveryOccurrenceUpToUntil()
+    {
+        QFETCH(int, repeats);
+        QFETCH(QString, repeatsOn);
+        QFETCH(int, every);
+        QFETCH(QString, zone);
+        QFETCH(QDateTime, until);
+        QFETCH(QList<QDateTime>, starts);
+        QFETCH(int, alarmLead);
+        const QString name = uniqueName();
+        auto pool = std::make_unique<Pool>(pathOf(name), name);
+        pool->start();
+        const Rule rule = makeRule(pool.get(), Repeats(repeats), repeatsOn, every, zone);
+        const Rule other = makeRule(pool.get(), Weekly, QStringLiteral("0000100"), 1);
+        Field* sampleField = rule.sample->fields->constFirst();
+
+        pool->instanceTodos(until, rule.recurrence);
+
+        const QList<Todo*> instances = *rule.recurrence->todos;
+        QCOMPARE(startsOf(instances), starts);
+        QCOMPARE(*pool->todos, instances);
+        QVERIFY(other.recurrence->todos->isEmpty());
+        QCOMPARE(rule.recurrence->instancingDate(UTC), until.toUTC());
+        QCOMPARE(pool->unsynchronizedEntities->count(rule.recurrence), 1);
+        QVERIFY(pool->queries->isEmpty());
+        for (int i = 0; i < instances.size(); ++i) {
+            const Todo* instance = instances.at(i);
+            QCOMPARE(instance->endDate(UTC), starts.at(i).addSecs(3600));
+            QCOMPARE(instance->time_zone, zone);
+            QCOMPARE(instance->is_sample, false);
+            QCOMPARE(instance->status, 2);
+            QCOMPARE(instance->recurrence_id, rule.recurrence->id);
+            QCOMPARE(instance->note, QStringLiteral("Call Alice"));
+            QVERIFY(instance->binaries->isEmpty());
+            QCOMPARE(instance->fields->size(), 1);
+            const Field* field = instance->fields->constFirst();
+            QVERIFY(field != sampleField && pool->fields->contains(const_cast<Field*>(field)));
+            QCOMPARE(field->fieldType, rule.who);
+            QCOMPARE(field->contact_id, QStringLiteral("contact-9"));
+            QCOMPARE(instance->alarms->size(), 1);
+            const Alarm* alarm = instance->alarms->constFirst();
+            QVERIFY(pool->alarms->contains(const_cast<Alarm*>(alarm)));
+            QCOMPARE(alarm->alarmTime(UTC), starts.at(i).addSecs(-60 * alarmLead));
+            QCOMPARE(alarm->snooze_interval, 7);
+        }
+
+        // Written with the next synchronisation and linked to their rule again after a restart.
+        const int recurrenceId = rule.recurrence->id;
+        const int otherId = other.recurrence->id;
+        pool->synchronizeToDatabase();
+        QVERIFY(pool->unsynchronizedEntities->isEmpty());
+        pool.reset();
+        pool = std::make_unique<Pool>(pathOf(name), name + QStringLiteral("-restarted"));
+        pool->start();
+        Recurrence* recurrence = pool->recurrenceById(recurrenceId);
+        QCOMPARE(startsOf(*recurrence->todos), starts);
+        QCOMPARE(recurrence->instancingDate(UTC), until.toUTC());
+        for (const Todo* instance : *recurrence->todos)
+            QCOMPARE(instance->alarms->size(), 1);
+
+        // Without a rule every rule is instanced up to the date.
+        pool->instanceTodos(wallClock(2015, 1, 12, 0, 0), nullptr);
+        QCOMPARE(startsOf(*pool->recurrenceById(otherId)->todos),
+                 QList<QDateTime>{utc(2015, 1, 9, 8, 0)});
+    }
+
+    void instanceNextTodoMakesAtMostOneInstance_data()
+    {
+        QTest::addColumn<QDateTime>("instancedUpTo");
+        QTest::addColumn<QDateTime>("rangeEnd");
+        QTest::addColumn<QList<QDateTime>>("starts");
+        QTest::addColumn<QDateTime>("movedTo");
+        // The next occurrence after the sample's start, Monday 2015-01-05 09:00, is 07 January.
+        QTest::newRow("due a second ago")
+            << utc(2015, 1, 14, 10, 59, 59) << wallClock(2015, 12, 31, 0, 0)
+            << QList<QDateTime>{utc(2015, 1, 7, 8, 0)} << utc(2015, 1, 7, 8, 0, 1);
+        QTest::newRow("not due before now")
+            << utc(2015, 1, 14, 11, 0) << wallClock(2015, 12, 31, 0, 0) << QList<QDateTime>{}
+            << utc(2015, 1, 14, 11, 0);
+        QTest::newRow("due but the rule has ended")
+            << utc(2010, 6, 1, 0, 0) << wallClock(2015, 1, 6, 0, 0) << QList<QDateTime>{}
+            << utc(2010, 6, 1, 0, 0);
+    }
+
+    void instanceNextTodoMakesAtMostOneInstance()
+    {
+        QFETCH(QDateTime, instancedUpTo);
+        QFETCH(QDateTime, rangeEnd);
+        QFETCH(QList<QDateTime>, starts);
+        QFETCH(QDateTime, movedTo);
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        pool.start();
+        const Rule rule = makeRule(&pool, Daily, QString(), 2);
+        rule.recurrence->instancing_date = instancedUpTo;
+        rule.recurrence->setRangeEnd(rangeEnd);
+        pool.synchronizeToDatabase();
+
+        pool.instanceNextTodo(rule.recurrence);
+        QCOMPARE(startsOf(*rule.recurrence->todos), starts);
+        QCOMPARE(pool.todos->size(), starts.size());
+        QCOMPARE(rule.recurrence->instancingDate(UTC), movedTo);
+        QCOMPARE(pool.unsynchronizedEntities->contains(rule.recurrence), !starts.isEmpty());
+        if (!starts.isEmpty())
+            QCOMPARE(rule.recurrence->todos->constFirst()->note, QStringLiteral("Call Alice"));
+        // Without a rule every rule of the pool is asked. The next occurrence is counted from the
+        // sample's start, not from instancing_date, so a rule that is still due gets the same
+        // occurrence instanced once more.
+        pool.instanceNextTodo(nullptr);
+        QCOMPARE(startsOf(*rule.recurrence->todos), starts + starts);
+    }
+
+    void updateSampleWithTodoReplacesTheSample()
+    {
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        pool.start();
+        const Rule rule = makeRule(&pool, Daily, QString(), 1);
+        Todo* todo = pool.newTodo();
+        todo->setTimeZone(QStringLiteral("+05:45"));
+        todo->setStartDate(wallClock(2015, 2, 2, 10, 0));
+        todo->setEndDate(wallClock(2015, 2, 2, 11, 30));
+        todo->setIsDone(true);
+        Field* field = pool.newField();
+        field->setFieldType(rule.who);
+        field->setTodo(todo);
+        field->setValue(QStringLiteral("Bob"));
+        Alarm* alarm = pool.newAlarm();
+        alarm->setTodo(todo);
+        pool.newBinary()->setTodo(todo);
+        todo->setFormatString(QStringLiteral("Meet %%1%").arg(rule.who->id));
+        todo->setNote(QStringLiteral("Meet Bob at the station"));
+        Todo* lonely = pool.newSample(); // a sample without a rule is left alone
+        pool.synchronizeToDatabase();
+        LogCapture log;
+        pool.updateSampleWithTodo(lonely, todo);
+        QCOMPARE(log.messages(), QStringList());
+        QCOMPARE(lonely->isDeleted, false);
+        QVERIFY(pool.unsynchronizedEntities->isEmpty());
+
+        pool.updateSampleWithTodo(rule.sample, todo);
+        QCOMPARE(log.messages(), QStringList{"WARNING update sample"});
+        Todo* sample = rule.recurrence->sample;
+        QVERIFY(sample != rule.sample);
+        QCOMPARE(*pool.samples, (QList<Todo*>{lonely, sample}));
+        QCOMPARE(sample->recurrence, rule.recurrence);
+        QCOMPARE(rule.sample->isDeleted, true);
+        QCOMPARE(rule.sample->recurrence, nullptr);
+        QCOMPARE(rule.recurrence->isDeleted, false);
+        // The copy takes the zone first and the dates in the todo's own zone: the same readings.
+        QCOMPARE(sample->is_sample, true);
+        QCOMPARE(sample->time_zone, QStringLiteral("+05:45"));
+        QCOMPARE(sample->startDate(Stored), wallClock(2015, 2, 2, 10, 0));
+        QCOMPARE(sample->endDate(Stored), wallClock(2015, 2, 2, 11, 30));
+        QCOMPARE(sample->is_done, true);
+        QCOMPARE(sample->note, QStringLiteral("Meet Bob at the station"));
+        QCOMPARE(sample->fields->size(), 1);
+        QVERIFY(sample->fields->constFirst() != field);
+        QCOMPARE(sample->fields->constFirst()->value, QStringLiteral("Bob"));
+        QCOMPARE(sample->alarms->size(), 1);
+        QVERIFY(sample->alarms->constFirst() != alarm);
+        QVERIFY(sample->binaries->isEmpty());
+        QCOMPARE(*todo->fields, QList<Field*>{field}); // the todo itself stays as it was
+
+        pool.synchronizeToDatabase();
+        QVERIFY(pool.unsynchronizedEntities->isEmpty());
+        // The old sample has left the pool, which frees it only when handed back.
+        QVERIFY(pool.disposeDeleted(rule.sample));
+    }
+
+    void updateTodoAlarmTakesPlainValues()
+    {
+        const QString name = uniqueName();
+        Pool pool(pathOf(name), name);
+        pool.start();
+        Todo* todo = pool.newTodo();
+        todo->setTimeZone(QStringLiteral("+05:45"));
+        Alarm* alarm = pool.newAlarm();
+        alarm->setTodo(todo);
+        pool.synchronizeToDatabase();
+
+        // 1421236800 seconds after the epoch is Wednesday 2015-01-14 12:00:00 UTC, 13:00 on the
+        // device's clock in Berlin. That device reading is taken as the wall-clock time in the
+        // todo's zone (+05:45), so the alarm rings at 07:15 UTC, not at 12:00.
+        pool.updateTodoAlarm(todo->id, alarm->id, 1, 1, 1421236800u);
+        QCOMPARE(alarm->alarmTime(UTC), utc(2015, 1, 14, 7, 15));
+        QCOMPARE(alarm->alarmTime(Stored), wallClock(2015, 1, 14, 13, 0));
+        QCOMPARE(alarm->is_active, true);
+        QCOMPARE(todo->is_done, true);
+        QCOMPARE(pool.unsynchronizedEntities->count(alarm), 1);
+        QCOMPARE(pool.unsynchronizedEntities->count(todo), 1);
+        // Nothing is saved yet; 2 means false.
+        QCOMPARE(
+            OrvelTest::sqlite3(pathOf(name), QStringLiteral("SELECT is_done FROM TODO_PROJECT;")),
+            QStringLiteral("0"));
+        pool.updateTodoAlarm(todo->id, alarm->id, 2, 2, 1421236800u);
+        QCOMPARE(alarm->is_active, false);
+        QCOMPARE(todo->is_done, false);
+        pool.synchronizeToDatabase();
+        QCOMPARE(OrvelTest::sqlite3(pathOf(name), QStringLiteral("SELECT alarm_time FROM ALARM;")),
+                 QStringLiteral("2015-01-14 07:15:00.000"));
+    }
 };
-
-void TestPool::instanceIsOneSharedPoolUntilDeleted()
-{
-    QCOMPARE(Pool::sm_instance, static_cast<Pool*>(nullptr));
-    Pool* first = Pool::instance();
-    QCOMPARE(Pool::instance(), first);
-    QCOMPARE(Pool::sm_instance, first);
-    QVERIFY(QFile::exists(OrvelTest::defaultDatabasePath()));
-    QCOMPARE(first->started, false);
-
-    QSignalSpy started(first, &Pool::poolStarted);
-    first->start();
-    QCOMPARE(started.count(), 1);
-    QCOMPARE(first->started, true);
-    first->newTodo()->setNote(QStringLiteral("kept in the default database"));
-
-    QSignalSpy died(first, &Pool::poolDied);
-    delete first;
-    QCOMPARE(died.count(), 1);
-    QCOMPARE(Pool::sm_instance, static_cast<Pool*>(nullptr));
-
-    Pool* second = Pool::instance();
-    QVERIFY(second);
-    QCOMPARE(Pool::sm_instance, second);
-    QCOMPARE(second->started, false);
-    second->start();
-    QCOMPARE(second->todos->size(), 1);
-    QCOMPARE(second->todos->constFirst()->note, QStringLiteral("kept in the default database"));
-    delete second;
-    QCOMPARE(Pool::sm_instance, static_cast<Pool*>(nullptr));
-}
-
-void TestPool::directlyBuiltPoolIsNotTheInstanceButResetsIt()
-{
-    Pool* singleton = Pool::instance();
-    auto* direct = new Pool(databasePath(QStringLiteral("direct")), QStringLiteral("direct"));
-    QVERIFY(direct != singleton);
-    QCOMPARE(Pool::sm_instance, singleton);
-    QCOMPARE(Pool::instance(), singleton);
-
-    QSignalSpy died(direct, &Pool::poolDied);
-    delete direct;
-    QCOMPARE(died.count(), 1);
-    QCOMPARE(Pool::sm_instance, static_cast<Pool*>(nullptr));
-    delete singleton;
-}
-
-void TestPool::factoryListsAndDeleteUnlists_data()
-{
-    QTest::addColumn<QString>("kind");
-    for (const char* name : {"todo", "sample", "sample deleted as todo", "recurrence", "field type",
-                             "field", "binary", "alarm"})
-        QTest::newRow(name) << QString::fromLatin1(name);
-}
-
-void TestPool::factoryListsAndDeleteUnlists()
-{
-    QFETCH(QString, kind);
-    const Kind k = ::kind(kind);
-    Pool pool(databasePath(QStringLiteral("factory")), QStringLiteral("factory"));
-    pool.start();
-
-    Entity* record = k.make(pool);
-    QVERIFY(record->isNew);
-    QCOMPARE(record->isSynchronized, false);
-    QCOMPARE(record->databaseConnector, pool.connector);
-    QCOMPARE(k.list(pool), QList<Entity*>{record});
-    QCOMPARE(*pool.unsynchronizedEntities, QList<Entity*>{record});
-
-    // The three change signals reach the pool's slots of the same names.
-    Q_EMIT record->setDeleted(record);
-    QCOMPARE(k.list(pool), QList<Entity*>{});
-    Q_EMIT record->setUndeleted(record);
-    QCOMPARE(k.list(pool), QList<Entity*>{record});
-    Q_EMIT record->setUnsynchronized(record);
-    QCOMPARE(*pool.unsynchronizedEntities, (QList<Entity*>{record, record}));
-
-    Entity* doomed = k.make(pool);
-    k.erase(pool, doomed);
-    QCOMPARE(k.list(pool), QList<Entity*>{record});
-    QVERIFY(pool.todos->isEmpty() || kind == QLatin1String("todo"));
-    // Not freed: still a valid, deleted record that waits to be written.
-    QCOMPARE(doomed->isDeleted, true);
-    QCOMPARE(doomed->isRemoved, true);
-    QCOMPARE(pool.unsynchronizedEntities->count(doomed), 1);
-    release(pool, doomed);
-    QCOMPARE(k.list(pool), QList<Entity*>{record});
-    pool.unsynchronizedEntities->clear();
-}
-
-void TestPool::newSampleIsMarkedAndStamped()
-{
-    Pool pool(databasePath(QStringLiteral("sample")), QStringLiteral("sample"));
-    const QDateTime before = QDateTime::currentDateTimeUtc();
-    Todo* sample = pool.newSample();
-    QCOMPARE(sample->is_sample, true);
-    QVERIFY(pool.todos->isEmpty());
-    QVERIFY(sample->lastModDate >= before);
-    QCOMPARE(sample->lastModDate.timeSpec(), Qt::UTC);
-    QCOMPARE(pool.sampleById(INT_MIN), sample);
-}
-
-void TestPool::lookupsSearchOnlyTheirOwnList()
-{
-    Pool pool(databasePath(QStringLiteral("lookups")), QStringLiteral("lookups"));
-    pool.start();
-    Todo* todo = pool.newTodo();
-    Todo* sample = pool.newSample();
-    Alarm* alarm = pool.newAlarm();
-    alarm->setTodo(todo);
-    pool.synchronizeToDatabase();
-
-    QCOMPARE(pool.todoById(todo->id), todo);
-    QCOMPARE(pool.sampleById(sample->id), sample);
-    QCOMPARE(pool.todoById(sample->id), static_cast<Todo*>(nullptr));
-    QCOMPARE(pool.sampleById(todo->id), static_cast<Todo*>(nullptr));
-    QCOMPARE(pool.alarmById(alarm->id + 1), static_cast<Alarm*>(nullptr));
-}
-
-void TestPool::queriesReadThePoolsListsAndAreDeletedByIt()
-{
-    Pool pool(databasePath(QStringLiteral("queries")), QStringLiteral("queries"));
-    Query* kept = pool.newQuery();
-    Query* dropped = pool.newQuery();
-    QCOMPARE(kept->todos, pool.todos);
-    QCOMPARE(kept->recurrences, pool.recurrences);
-    QCOMPARE(*pool.queries, (QList<Query*>{kept, dropped}));
-
-    pool.deleteQuery(dropped);
-    QCOMPARE(*pool.queries, QList<Query*>{kept});
-    // Deleting a null query only takes null entries out.
-    *pool.queries << nullptr;
-    pool.deleteQuery(nullptr);
-    QCOMPARE(*pool.queries, QList<Query*>{kept});
-
-    Todo* todo = pool.newTodo();
-    kept->execute();
-    QCOMPARE(*kept->result, QList<Todo*>{todo});
-    // The pool's destructor deletes the query that is left.
-}
-
-void TestPool::startDropsRecordsAndReloadReplacesDatabase()
-{
-    const QString path = databasePath(QStringLiteral("reload"));
-    const QString countTodos = QStringLiteral("SELECT count(*) FROM TODO_PROJECT;");
-    Pool pool(path, QStringLiteral("reload"));
-    pool.newTodo();
-    pool.newAlarm();
-    pool.newQuery();
-    pool.start();
-    QVERIFY(pool.todos->isEmpty());
-    QVERIFY(pool.alarms->isEmpty());
-    QVERIFY(pool.queries->isEmpty());
-    QVERIFY(pool.unsynchronizedEntities->isEmpty());
-    QCOMPARE(OrvelTest::sqlite3(path, countTodos), QStringLiteral("0"));
-
-    pool.newTodo();
-    pool.newFieldType();
-    pool.synchronizeToDatabase();
-    QCOMPARE(OrvelTest::sqlite3(path, countTodos), QStringLiteral("1"));
-    pool.newAlarm();
-    pool.newQuery();
-
-    QSignalSpy started(&pool, &Pool::poolStarted);
-    pool.reloadDB();
-    QCOMPARE(started.count(), 0);
-    QCOMPARE(pool.started, true);
-    QVERIFY(pool.todos->isEmpty());
-    QVERIFY(pool.fieldTypes->isEmpty());
-    QVERIFY(pool.alarms->isEmpty());
-    QVERIFY(pool.queries->isEmpty());
-    QVERIFY(pool.unsynchronizedEntities->isEmpty());
-    QCOMPARE(OrvelTest::sqlite3(path, countTodos), QStringLiteral("0"));
-
-    // The new database works: a record written now is stored under the first key.
-    Todo* todo = pool.newTodo();
-    pool.synchronizeToDatabase();
-    QCOMPARE(todo->id, 1);
-}
-
-void TestPool::destructionWritesOutstandingChanges()
-{
-    const QString path = databasePath(QStringLiteral("destroy"));
-    auto* pool = new Pool(path, QStringLiteral("destroy"));
-    pool->start();
-    Todo* todo = pool->newTodo();
-    todo->setNote(QStringLiteral("written at the end"));
-    Alarm* alarm = pool->newAlarm();
-    alarm->setTodo(todo);
-    delete pool;
-
-    QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("SELECT note, is_deleted FROM TODO_PROJECT;")),
-             QStringLiteral("written at the end|0"));
-    QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("SELECT todo_id, is_deleted FROM ALARM;")),
-             QStringLiteral("1|0"));
-}
 
 QTEST_GUILESS_MAIN(TestPool)
 #include "tst_pool.moc"

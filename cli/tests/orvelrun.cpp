@@ -63,6 +63,12 @@ RunResult OrvelRun::run(const QStringList& arguments) const
     return runProgram(QStringLiteral(ORVEL_CLI_BINARY), arguments);
 }
 
+RunResult OrvelRun::run(const char* arguments) const
+{
+    const QString text = QString::fromUtf8(arguments);
+    return run(text.isEmpty() ? QStringList() : text.split(QLatin1Char('|')));
+}
+
 RunResult OrvelRun::runOnTerminal(const QStringList& arguments) const
 {
     QString command = shellQuoted(QStringLiteral(ORVEL_CLI_BINARY));

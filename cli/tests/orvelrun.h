@@ -37,6 +37,8 @@ public:
     void setZone(const QString& zone);
 
     RunResult run(const QStringList& arguments) const;
+    // The same with the arguments in one text, separated by '|': "add|Buy milk|--start|2090-03-04".
+    RunResult run(const char* arguments) const;
     // Runs orvel on a pseudo-terminal; standard output and error both end up in out.
     RunResult runOnTerminal(const QStringList& arguments) const;
     // Runs the sqlite3 program on a database and returns its output without the last line feed.

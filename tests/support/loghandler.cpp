@@ -68,19 +68,21 @@ void LogCapture::clear()
     state().categories.clear();
 }
 
-QByteArray LogCapture::line(const char* tag, const QByteArray& message)
+QStringList LogCapture::messages() const
 {
-    QByteArray colour;
-    const QByteArray name(tag);
-    if (name == "ERROR")
-        colour = "1";
-    else if (name == "WARNING")
-        colour = "3";
-    else
-        colour = "4";
-    QByteArray header = "\x1b[1;3" + colour + "m\x1b[4" + colour + "m[\x1b[1;37m" + name +
-                        QByteArray(15 - name.size(), ' ') + "\x1b[1;3" + colour + "m]\x1b[0m";
-    return header + ' ' + message;
+    QStringList messages;
+    for (const QByteArray& line : state().lines) {
+        const int tagStart = line.indexOf("\x1b[1;37m");
+        const int headerEnd = line.indexOf("]\x1b[0m");
+        if (!line.startsWith('\x1b') || tagStart < 0 || headerEnd < 0) {
+            messages << QString::fromUtf8(line);
+            continue;
+        }
+        const int tagEnd = line.indexOf('\x1b', tagStart + 1);
+        const QByteArray tag = line.mid(tagStart + 7, tagEnd - tagStart - 7).trimmed();
+        messages << QString::fromUtf8(tag + line.mid(headerEnd + 5));
+    }
+    return messages;
 }
 
 } // namespace OrvelTest

@@ -3,13 +3,13 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace OrvelTest {
 
-// Captures every line that reaches Qt's message output while it exists, so that tests can
-// compare whole diagnostic lines. Only one capture may be active at a time.
+// Captures every line that reaches Qt's message output while it exists. Only one capture may
+// be active at a time.
 class LogCapture
 {
 public:
@@ -18,16 +18,14 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
-    // The received lines, UTF-8 encoded, in order.
+    // The received lines, UTF-8 encoded and unchanged, in order.
     QList<QByteArray> lines() const;
     QList<QtMsgType> types() const;
     // The logging category of every received line, in order.
     QList<QByteArray> categories() const;
+    // The lines with their coloured header reduced to the tag: "ERROR Text \"quoted\" 42".
+    QStringList messages() const;
     void clear();
-
-    // The complete line the library writes for a tag ("ERROR", "WARNING", "INFO") followed by
-    // the message text exactly as QDebug renders its items (e.g. "Text \"quoted\" 42").
-    static QByteArray line(const char* tag, const QByteArray& message);
 };
 
 } // namespace OrvelTest

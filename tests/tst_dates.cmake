@@ -15,10 +15,10 @@ add_custom_command(OUTPUT ${ORVEL_TEST_CATALOGUE}
     DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/data/orvel_test_de.ts
     COMMENT "Compiling the test catalogue orvel_test_de.qm"
     VERBATIM)
-target_sources(tst_translation PRIVATE ${ORVEL_TEST_CATALOGUE})
-target_compile_definitions(tst_translation PRIVATE
+target_sources(tst_dates PRIVATE ${ORVEL_TEST_CATALOGUE})
+target_compile_definitions(tst_dates PRIVATE
     ORVEL_TEST_CATALOGUE="${ORVEL_TEST_CATALOGUE}"
     ORVEL_TRANSLATION_TEMPLATE="${PROJECT_SOURCE_DIR}/translations/orvel-backend-lite.ts")
 
-orvel_test_environment(tst_translation TZ=Europe/Berlin)
-orvel_test_faketime(tst_translation "2015-01-14 12:00:00")
+orvel_test_environment(tst_dates TZ=Europe/Berlin)
+orvel_test_faketime(tst_dates "2015-01-14 12:00:00")
