@@ -1,12 +1,11 @@
 #ifndef ORVEL_ENTITY_H
 #define ORVEL_ENTITY_H
 
-#include <orvel/orvel_export.h>
-#include <orvel/timespec.h>
-
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <orvel/orvel_export.h>
+#include <orvel/timespec.h>
 
 QT_BEGIN_NAMESPACE
 class QSqlQuery;
@@ -65,6 +64,9 @@ Q_SIGNALS:
     void setUnsynchronized(Entity* entity);
     void setDeleted(Entity* entity);
     void setUndeleted(Entity* entity);
+    //! Emitted after every change of the record: by modified(), hence by every setter, and for a
+    //! todo also when a child leaves it or when its first save assigns its identifier.
+    void changed(Entity* entity);
 };
 
 } // namespace Orvel

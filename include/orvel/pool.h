@@ -16,6 +16,7 @@ class DatabaseConnector;
 class Entity;
 class Field;
 class FieldType;
+class PoolEvents;
 class Query;
 class Recurrence;
 class Todo;
@@ -88,6 +89,9 @@ public:
     static QString localizedShortDate(const QDate& date);
     static QString localizedDateTime(const QDateTime& dateTime);
 
+    //! The notifier that announces the creation, change, deletion and reloading of records.
+    PoolEvents* events() const;
+
     bool started;
     DatabaseConnector* connector;
     QList<Entity*>* unsynchronizedEntities;
@@ -118,6 +122,7 @@ private:
     /// The record list that is being emptied from its front while it is known to hold every
     /// record once; setDeleted() then takes the first entry off without scanning the rest.
     const void* frontEmptiedList;
+    PoolEvents* m_events;
 };
 
 } // namespace Orvel

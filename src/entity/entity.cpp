@@ -41,6 +41,7 @@ void Entity::modified()
     if (isSynchronized && !isNew)
         Q_EMIT setUnsynchronized(this);
     isSynchronized = false;
+    Q_EMIT changed(this);
 }
 
 bool Entity::remove()

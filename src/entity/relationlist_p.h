@@ -17,6 +17,15 @@ template <typename Record> void takeOut(QList<Record*>* list, Record* record)
         list->removeAt(index);
 }
 
+// A parent hears of a child that joins it through the child's modified(), which passes the
+// change on to the new parent; the parent that the child left is no longer reached that way and
+// is told here, so that views of its children stay current.
+template <typename Parent> void announceLeaving(Parent* previous, Parent* next)
+{
+    if (previous && previous != next)
+        Q_EMIT previous->changed(previous);
+}
+
 } // namespace Orvel::RelationList
 
 #endif

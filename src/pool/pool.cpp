@@ -5,6 +5,7 @@
 #include <orvel/field.h>
 #include <orvel/fieldtype.h>
 #include <orvel/pool.h>
+#include <orvel/poolevents.h>
 #include <orvel/query.h>
 #include <orvel/recurrence.h>
 #include <orvel/sqliteconnector.h>
@@ -26,7 +27,8 @@ Pool::Pool()
       unsynchronizedEntities(new QList<Entity*>()), alarms(new QList<Alarm*>()),
       binaries(new QList<Binary*>()), fields(new QList<Field*>()),
       fieldTypes(new QList<FieldType*>()), todos(new QList<Todo*>()), queries(new QList<Query*>()),
-      recurrences(new QList<Recurrence*>()), samples(new QList<Todo*>()), frontEmptiedList(nullptr)
+      recurrences(new QList<Recurrence*>()), samples(new QList<Todo*>()), frontEmptiedList(nullptr),
+      m_events(new PoolEvents(this))
 {}
 
 Pool::Pool(const QString& databasePath, const QString& connectionName)
@@ -35,11 +37,13 @@ Pool::Pool(const QString& databasePath, const QString& connectionName)
       unsynchronizedEntities(new QList<Entity*>()), alarms(new QList<Alarm*>()),
       binaries(new QList<Binary*>()), fields(new QList<Field*>()),
       fieldTypes(new QList<FieldType*>()), todos(new QList<Todo*>()), queries(new QList<Query*>()),
-      recurrences(new QList<Recurrence*>()), samples(new QList<Todo*>()), frontEmptiedList(nullptr)
+      recurrences(new QList<Recurrence*>()), samples(new QList<Todo*>()), frontEmptiedList(nullptr),
+      m_events(new PoolEvents(this))
 {}
 
 Pool::~Pool()
 {
+    Q_EMIT m_events->poolAboutToBeDeleted();
     synchronizeToDatabase();
 
     // The deletion marks that the records' destructors set from here on are never written:
@@ -93,6 +97,12 @@ void Pool::connectRecord(Entity* record)
             Qt::DirectConnection);
     connect(record, &Entity::setDeleted, this, &Pool::setDeleted, Qt::DirectConnection);
     connect(record, &Entity::setUndeleted, this, &Pool::setUndeleted, Qt::DirectConnection);
+    connect(record, &Entity::changed, m_events, &PoolEvents::recordChanged, Qt::DirectConnection);
+}
+
+PoolEvents* Pool::events() const
+{
+    return m_events;
 }
 
 Todo* Pool::newTodo()
@@ -101,6 +111,7 @@ Todo* Pool::newTodo()
     unsynchronizedEntities->append(todo);
     todos->append(todo);
     connectRecord(todo);
+    Q_EMIT m_events->recordCreated(todo);
     return todo;
 }
 
@@ -112,6 +123,7 @@ Todo* Pool::newSample()
     unsynchronizedEntities->append(sample);
     samples->append(sample);
     connectRecord(sample);
+    Q_EMIT m_events->recordCreated(sample);
     return sample;
 }
 
@@ -121,6 +133,7 @@ Recurrence* Pool::newRecurrence()
     unsynchronizedEntities->append(recurrence);
     recurrences->append(recurrence);
     connectRecord(recurrence);
+    Q_EMIT m_events->recordCreated(recurrence);
     return recurrence;
 }
 
@@ -130,6 +143,7 @@ FieldType* Pool::newFieldType()
     unsynchronizedEntities->append(fieldType);
     fieldTypes->append(fieldType);
     connectRecord(fieldType);
+    Q_EMIT m_events->recordCreated(fieldType);
     return fieldType;
 }
 
@@ -139,6 +153,7 @@ Field* Pool::newField()
     unsynchronizedEntities->append(field);
     fields->append(field);
     connectRecord(field);
+    Q_EMIT m_events->recordCreated(field);
     return field;
 }
 
@@ -148,6 +163,7 @@ Binary* Pool::newBinary()
     unsynchronizedEntities->append(binary);
     binaries->append(binary);
     connectRecord(binary);
+    Q_EMIT m_events->recordCreated(binary);
     return binary;
 }
 
@@ -157,6 +173,7 @@ Alarm* Pool::newAlarm()
     unsynchronizedEntities->append(alarm);
     alarms->append(alarm);
     connectRecord(alarm);
+    Q_EMIT m_events->recordCreated(alarm);
     return alarm;
 }
 

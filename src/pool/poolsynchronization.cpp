@@ -9,6 +9,7 @@
 #include <orvel/field.h>
 #include <orvel/fieldtype.h>
 #include <orvel/pool.h>
+#include <orvel/poolevents.h>
 #include <orvel/query.h>
 #include <orvel/recurrence.h>
 #include <orvel/todo.h>
@@ -95,6 +96,7 @@ void Pool::setDeleted(Entity* entity)
         RecordLists::removeEveryOccurrence(todo->is_sample ? samples : todos, todo,
                                            frontEmptiedList);
     }
+    Q_EMIT m_events->recordDeleted(entity);
 }
 
 void Pool::setUndeleted(Entity* entity)
@@ -112,10 +114,12 @@ void Pool::setUndeleted(Entity* entity)
     } else if (auto* todo = qobject_cast<Todo*>(entity)) {
         RecordLists::appendOnce(todo->is_sample ? samples : todos, todo);
     }
+    Q_EMIT m_events->recordUndeleted(entity);
 }
 
 void Pool::synchronizeFromDatabase()
 {
+    Q_EMIT m_events->contentAboutToBeReplaced();
     DatabaseQuery loader(connector);
     beginTransaction(connector);
 
@@ -141,6 +145,7 @@ void Pool::synchronizeFromDatabase()
 
     commitTransaction(connector);
     makeReferences();
+    Q_EMIT m_events->contentReplaced();
 }
 
 void Pool::synchronizeToDatabase()

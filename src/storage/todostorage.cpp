@@ -43,6 +43,8 @@ bool Todo::databaseInsert()
     passKeyToChildren(*alarms, id);
     passKeyToChildren(*binaries, id);
     passKeyToChildren(*fields, id);
+    // The identifier is the one value that changes without a setter; views showing it hear here.
+    Q_EMIT changed(this);
     return true;
 }
 
