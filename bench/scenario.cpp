@@ -3,6 +3,7 @@
 #include "dataset.h"
 #include "floordatabase.h"
 #include "measure.h"
+#include "modelbench.h"
 #include "report.h"
 
 #include <QDir>
@@ -81,6 +82,7 @@ bool Scenario::run()
     std::unique_ptr<Orvel::Pool> pool = measureStartMemory();
     measureQueries(*pool);
     measureModifiedSynchronize(*pool);
+    ModelBench(*pool, m_repetitions, m_report).run();
     return true;
 }
 

@@ -93,6 +93,8 @@ using Change = std::function<void(Fixture&)>;
 
 } // namespace
 
+Q_DECLARE_METATYPE(Change)
+
 class TestTodoModel : public QObject
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 #define ORVEL_ENTITY_RELATIONLIST_P_H
 
 #include <QList>
+#include <QObject>
 
 namespace Orvel::RelationList {
 

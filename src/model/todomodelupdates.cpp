@@ -62,8 +62,9 @@ void TodoModel::recordChanged(Entity* record)
         return;
     }
     if (auto* todo = qobject_cast<Todo*>(record)) {
-        // A todo being deleted reports its change first; its removal follows at once.
-        if (!todo->is_sample && !todo->isDeleted)
+        // A todo being deleted reports its change first; its removal follows at once. A todo
+        // made a sample stays in the pool's list of todos, so a shown one stays shown.
+        if (!todo->isDeleted && (!todo->is_sample || m_rows->rowOf(todo) >= 0))
             reconsider(todo);
     } else if (auto* fieldType = qobject_cast<FieldType*>(record)) {
         fieldTypeChanged(fieldType);
