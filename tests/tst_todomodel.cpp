@@ -88,6 +88,7 @@ struct Fixture
     void release(Entity* record)
     {
         QObject::disconnect(record, nullptr, nullptr, nullptr);
+        record->setDatabaseConnector(nullptr);
         pool->unsynchronizedEntities->removeAll(record);
         delete record;
     }

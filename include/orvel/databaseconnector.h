@@ -1,10 +1,9 @@
 #ifndef ORVEL_DATABASECONNECTOR_H
 #define ORVEL_DATABASECONNECTOR_H
 
-#include <orvel/orvel_export.h>
-
 #include <QObject>
 #include <QString>
+#include <orvel/orvel_export.h>
 
 QT_BEGIN_NAMESPACE
 class QSqlDatabase;
@@ -38,6 +37,13 @@ public:
 public Q_SLOTS:
     /// Runs the record's insert or update, then its delete when the record is removed.
     bool persist(Entity& entity);
+
+Q_SIGNALS:
+    //! A record stored through this connector changed: emitted by Entity::modified(), hence by
+    //! every setter, and for a todo also when a child leaves it or its first save assigns its
+    //! identifier. The connector is the one object that every record of a pool knows, so one
+    //! connection (Pool::events() relays it) serves them all.
+    void recordChanged(Orvel::Entity* record);
 };
 
 } // namespace Orvel

@@ -64,9 +64,6 @@ Q_SIGNALS:
     void setUnsynchronized(Entity* entity);
     void setDeleted(Entity* entity);
     void setUndeleted(Entity* entity);
-    //! Emitted after every change of the record: by modified(), hence by every setter, and for a
-    //! todo also when a child leaves it or when its first save assigns its identifier.
-    void changed(Entity* entity);
 };
 
 } // namespace Orvel

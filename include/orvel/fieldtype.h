@@ -1,9 +1,8 @@
 #ifndef ORVEL_FIELDTYPE_H
 #define ORVEL_FIELDTYPE_H
 
-#include <orvel/entity.h>
-
 #include <QList>
+#include <orvel/entity.h>
 
 namespace Orvel {
 

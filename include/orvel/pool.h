@@ -118,6 +118,8 @@ public Q_SLOTS:
 private:
     /// Connects the record's three change signals to the slots of the same names, directly.
     void connectRecord(Entity* record);
+    /// Passes the connector's recordChanged() on to events().
+    void relayRecordChanges();
 
     /// The record list that is being emptied from its front while it is known to hold every
     /// record once; setDeleted() then takes the first entry off without scanning the rest.

@@ -27,7 +27,8 @@ public:
 Q_SIGNALS:
     //! A factory operation of the pool made \a record; it already stands in its record list.
     void recordCreated(Orvel::Entity* record);
-    //! \a record, or for a todo one of its alarms, attachments or field values, changed.
+    //! \a record changed. A change of an alarm, attachment or field value is reported for its
+    //! todo as well, and so is a child leaving its todo. Not emitted while the pool loads.
     void recordChanged(Orvel::Entity* record);
     //! \a record was deleted and has left its record list.
     void recordDeleted(Orvel::Entity* record);

@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QObject>
+#include <orvel/databaseconnector.h>
 
 namespace Orvel::RelationList {
 
@@ -23,8 +24,8 @@ template <typename Record> void takeOut(QList<Record*>* list, Record* record)
 // is told here, so that views of its children stay current.
 template <typename Parent> void announceLeaving(Parent* previous, Parent* next)
 {
-    if (previous && previous != next)
-        Q_EMIT previous->changed(previous);
+    if (previous && previous != next && previous->databaseConnector)
+        Q_EMIT previous->databaseConnector->recordChanged(previous);
 }
 
 } // namespace Orvel::RelationList

@@ -2,6 +2,7 @@
 
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
+#include <orvel/databaseconnector.h>
 #include <orvel/field.h>
 #include <orvel/fieldtype.h>
 #include <orvel/pool.h>
@@ -29,7 +30,9 @@ Pool::Pool()
       fieldTypes(new QList<FieldType*>()), todos(new QList<Todo*>()), queries(new QList<Query*>()),
       recurrences(new QList<Recurrence*>()), samples(new QList<Todo*>()), frontEmptiedList(nullptr),
       m_events(new PoolEvents(this))
-{}
+{
+    relayRecordChanges();
+}
 
 Pool::Pool(const QString& databasePath, const QString& connectionName)
     : QObject(nullptr), started(false),
@@ -39,7 +42,9 @@ Pool::Pool(const QString& databasePath, const QString& connectionName)
       fieldTypes(new QList<FieldType*>()), todos(new QList<Todo*>()), queries(new QList<Query*>()),
       recurrences(new QList<Recurrence*>()), samples(new QList<Todo*>()), frontEmptiedList(nullptr),
       m_events(new PoolEvents(this))
-{}
+{
+    relayRecordChanges();
+}
 
 Pool::~Pool()
 {
@@ -97,7 +102,12 @@ void Pool::connectRecord(Entity* record)
             Qt::DirectConnection);
     connect(record, &Entity::setDeleted, this, &Pool::setDeleted, Qt::DirectConnection);
     connect(record, &Entity::setUndeleted, this, &Pool::setUndeleted, Qt::DirectConnection);
-    connect(record, &Entity::changed, m_events, &PoolEvents::recordChanged, Qt::DirectConnection);
+}
+
+void Pool::relayRecordChanges()
+{
+    connect(connector, &DatabaseConnector::recordChanged, m_events, &PoolEvents::recordChanged,
+            Qt::DirectConnection);
 }
 
 PoolEvents* Pool::events() const

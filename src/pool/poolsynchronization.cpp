@@ -120,6 +120,9 @@ void Pool::setUndeleted(Entity* entity)
 void Pool::synchronizeFromDatabase()
 {
     Q_EMIT m_events->contentAboutToBeReplaced();
+    // Loading and linking set every field through the setters; nobody may hear of those
+    // changes, and staying silent keeps start() as fast as without listeners.
+    const QSignalBlocker quietConnector(connector);
     DatabaseQuery loader(connector);
     beginTransaction(connector);
 
