@@ -1,9 +1,10 @@
 #ifndef ORVEL_DATABASECONNECTOR_H
 #define ORVEL_DATABASECONNECTOR_H
 
+#include <orvel/orvel_export.h>
+
 #include <QObject>
 #include <QString>
-#include <orvel/orvel_export.h>
 
 QT_BEGIN_NAMESPACE
 class QSqlDatabase;

@@ -1,9 +1,10 @@
 #ifndef ORVEL_DATABASEQUERY_H
 #define ORVEL_DATABASEQUERY_H
 
+#include <orvel/orvel_export.h>
+
 #include <QList>
 #include <QObject>
-#include <orvel/orvel_export.h>
 
 QT_BEGIN_NAMESPACE
 class QSqlQuery;

@@ -1,11 +1,12 @@
 #ifndef ORVEL_ENTITY_H
 #define ORVEL_ENTITY_H
 
+#include <orvel/orvel_export.h>
+#include <orvel/timespec.h>
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
-#include <orvel/orvel_export.h>
-#include <orvel/timespec.h>
 
 QT_BEGIN_NAMESPACE
 class QSqlQuery;

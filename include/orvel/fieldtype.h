@@ -1,8 +1,9 @@
 #ifndef ORVEL_FIELDTYPE_H
 #define ORVEL_FIELDTYPE_H
 
-#include <QList>
 #include <orvel/entity.h>
+
+#include <QList>
 
 namespace Orvel {
 
