@@ -29,6 +29,7 @@ constexpr RatioTarget ratioTargets[] = {
     {"query.include_recurring", 2.0},
     {"icalendar.export", 2.0},
     {"icalendar.import", 2.0},
+    {"model.first_rows", 1.2},
     // clang-format on
 };
 

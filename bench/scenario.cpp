@@ -4,6 +4,7 @@
 #include "floordatabase.h"
 #include "icalendarbench.h"
 #include "measure.h"
+#include "modelbench.h"
 #include "queryfloor.h"
 #include "report.h"
 
@@ -84,6 +85,7 @@ bool Scenario::run()
     measureQueries(*pool);
     ICalendarBench(m_todoCount, m_repetitions, m_home.path(), m_report).run(*pool);
     measureModifiedSynchronize(*pool);
+    ModelBench(*pool, m_repetitions, m_report).run();
     return true;
 }
 

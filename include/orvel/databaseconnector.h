@@ -53,6 +53,13 @@ public Q_SLOTS:
     /// Runs the record's insert (when new) or update, then its delete when the record is removed.
     /// Returns false, after logging it, when a statement failed.
     bool persist(Entity& entity);
+
+Q_SIGNALS:
+    //! A record stored through this connector changed: emitted by Entity::modified(), hence by
+    //! every setter, and for a todo also when a child leaves it or its first save assigns its
+    //! identifier. The connector is the one object that every record of a pool knows, so one
+    //! connection (Pool::events() relays it) serves them all.
+    void recordChanged(Orvel::Entity* record);
 };
 
 } // namespace Orvel

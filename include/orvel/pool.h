@@ -17,6 +17,7 @@ class DisposalQueue;
 class Entity;
 class Field;
 class FieldType;
+class PoolEvents;
 class Query;
 class Recurrence;
 class Todo;
@@ -189,6 +190,9 @@ public:
     /// dateTime, taken as it is.
     static QString localizedDateTime(const QDateTime& dateTime);
 
+    /// The notifier that announces the creation, change, deletion and reloading of records.
+    PoolEvents* events() const;
+
     /// start() has been called.
     bool started;
     /// The database connection; owned.
@@ -236,6 +240,8 @@ public Q_SLOTS:
 private:
     /// Connects the record's three change signals to the slots of the same names, directly.
     void connectRecord(Entity* record);
+    /// Passes the connector's recordChanged() on to events().
+    void relayRecordChanges();
 
     /// Takes a deleted child record out of its deleted parent's list of detached children.
     static void releaseFromDeletedParent(Entity* record);
@@ -252,6 +258,7 @@ private:
 
     /// The deleted records handed over by disposeDeleted(); created on first use.
     DisposalQueue* m_disposals = nullptr;
+    PoolEvents* m_events;
 };
 
 } // namespace Orvel

@@ -102,6 +102,7 @@ void Alarm::setTodo(Todo* newTodo)
 {
     // The alarm time is entered as wall-clock time in the todo's zone (the device's zone without
     // a todo); the held instant moves so that the reading survives the change of zone.
+    Todo* previous = todo;
     QString oldZone;
     if (todo) {
         RelationList::takeOut(todo->alarms, this);
@@ -120,6 +121,7 @@ void Alarm::setTodo(Todo* newTodo)
     }
     alarm_time = TimeZone::rebased(alarm_time, oldZone, newZone);
     modified();
+    RelationList::announceLeaving(previous, newTodo);
 }
 
 void Alarm::setAlarmTime(const QDateTime& dateTime)

@@ -91,6 +91,7 @@ void Binary::recreateReferences()
 
 void Binary::setTodo(Todo* newTodo)
 {
+    Todo* previous = todo;
     if (todo)
         RelationList::takeOut(todo->binaries, this);
     todo = newTodo;
@@ -99,6 +100,7 @@ void Binary::setTodo(Todo* newTodo)
         newTodo->binaries->append(this);
     }
     modified();
+    RelationList::announceLeaving(previous, newTodo);
 }
 
 void Binary::setNote(const QString& newNote)

@@ -41,6 +41,8 @@ void Entity::modified()
     if (isSynchronized && !isNew)
         Q_EMIT setUnsynchronized(this);
     isSynchronized = false;
+    if (databaseConnector)
+        Q_EMIT databaseConnector->recordChanged(this);
 }
 
 bool Entity::remove()

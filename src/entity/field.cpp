@@ -112,6 +112,7 @@ void Field::recreateReferences()
 
 void Field::setTodo(Todo* newTodo)
 {
+    Todo* previous = todo;
     if (todo)
         RelationList::takeOut(todo->fields, this);
     todo = newTodo;
@@ -120,6 +121,7 @@ void Field::setTodo(Todo* newTodo)
         newTodo->fields->append(this);
     }
     modified();
+    RelationList::announceLeaving(previous, newTodo);
 }
 
 void Field::setFieldType(FieldType* newFieldType)

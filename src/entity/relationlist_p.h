@@ -2,6 +2,8 @@
 #define ORVEL_ENTITY_RELATIONLIST_P_H
 
 #include <QList>
+#include <QObject>
+#include <orvel/databaseconnector.h>
 
 namespace Orvel::RelationList {
 
@@ -15,6 +17,15 @@ template <typename Record> void takeOut(QList<Record*>* list, Record* record)
     const auto index = list->indexOf(record);
     if (index >= 0)
         list->removeAt(index);
+}
+
+// A parent hears of a child that joins it through the child's modified(), which passes the
+// change on to the new parent; the parent that the child left is no longer reached that way and
+// is told here, so that views of its children stay current.
+template <typename Parent> void announceLeaving(Parent* previous, Parent* next)
+{
+    if (previous && previous != next && previous->databaseConnector)
+        Q_EMIT previous->databaseConnector->recordChanged(previous);
 }
 
 } // namespace Orvel::RelationList

@@ -3,9 +3,11 @@
 
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
+#include <orvel/databaseconnector.h>
 #include <orvel/field.h>
 #include <orvel/fieldtype.h>
 #include <orvel/pool.h>
+#include <orvel/poolevents.h>
 #include <orvel/query.h>
 #include <orvel/recurrence.h>
 #include <orvel/sqliteconnector.h>
@@ -27,8 +29,11 @@ Pool::Pool()
       unsynchronizedEntities(new QList<Entity*>()), alarms(new QList<Alarm*>()),
       binaries(new QList<Binary*>()), fields(new QList<Field*>()),
       fieldTypes(new QList<FieldType*>()), todos(new QList<Todo*>()), queries(new QList<Query*>()),
-      recurrences(new QList<Recurrence*>()), samples(new QList<Todo*>()), frontEmptiedList(nullptr)
-{}
+      recurrences(new QList<Recurrence*>()), samples(new QList<Todo*>()), frontEmptiedList(nullptr),
+      m_events(new PoolEvents(this))
+{
+    relayRecordChanges();
+}
 
 Pool::Pool(const QString& databasePath, const QString& connectionName)
     : QObject(nullptr), started(false),
@@ -36,11 +41,15 @@ Pool::Pool(const QString& databasePath, const QString& connectionName)
       unsynchronizedEntities(new QList<Entity*>()), alarms(new QList<Alarm*>()),
       binaries(new QList<Binary*>()), fields(new QList<Field*>()),
       fieldTypes(new QList<FieldType*>()), todos(new QList<Todo*>()), queries(new QList<Query*>()),
-      recurrences(new QList<Recurrence*>()), samples(new QList<Todo*>()), frontEmptiedList(nullptr)
-{}
+      recurrences(new QList<Recurrence*>()), samples(new QList<Todo*>()), frontEmptiedList(nullptr),
+      m_events(new PoolEvents(this))
+{
+    relayRecordChanges();
+}
 
 Pool::~Pool()
 {
+    Q_EMIT m_events->poolAboutToBeDeleted();
     synchronizeToDatabase();
     // Records handed over for disposal whose rows could not be written go now, before the
     // records they might still be linked to.
@@ -100,12 +109,24 @@ void Pool::connectRecord(Entity* record)
     connect(record, &Entity::setUndeleted, this, &Pool::setUndeleted, Qt::DirectConnection);
 }
 
+void Pool::relayRecordChanges()
+{
+    connect(connector, &DatabaseConnector::recordChanged, m_events, &PoolEvents::recordChanged,
+            Qt::DirectConnection);
+}
+
+PoolEvents* Pool::events() const
+{
+    return m_events;
+}
+
 Todo* Pool::newTodo()
 {
     auto* todo = new Todo(connector);
     unsynchronizedEntities->append(todo);
     todos->append(todo);
     connectRecord(todo);
+    Q_EMIT m_events->recordCreated(todo);
     return todo;
 }
 
@@ -117,6 +138,7 @@ Todo* Pool::newSample()
     unsynchronizedEntities->append(sample);
     samples->append(sample);
     connectRecord(sample);
+    Q_EMIT m_events->recordCreated(sample);
     return sample;
 }
 
@@ -126,6 +148,7 @@ Recurrence* Pool::newRecurrence()
     unsynchronizedEntities->append(recurrence);
     recurrences->append(recurrence);
     connectRecord(recurrence);
+    Q_EMIT m_events->recordCreated(recurrence);
     return recurrence;
 }
 
@@ -135,6 +158,7 @@ FieldType* Pool::newFieldType()
     unsynchronizedEntities->append(fieldType);
     fieldTypes->append(fieldType);
     connectRecord(fieldType);
+    Q_EMIT m_events->recordCreated(fieldType);
     return fieldType;
 }
 
@@ -144,6 +168,7 @@ Field* Pool::newField()
     unsynchronizedEntities->append(field);
     fields->append(field);
     connectRecord(field);
+    Q_EMIT m_events->recordCreated(field);
     return field;
 }
 
@@ -153,6 +178,7 @@ Binary* Pool::newBinary()
     unsynchronizedEntities->append(binary);
     binaries->append(binary);
     connectRecord(binary);
+    Q_EMIT m_events->recordCreated(binary);
     return binary;
 }
 
@@ -162,6 +188,7 @@ Alarm* Pool::newAlarm()
     unsynchronizedEntities->append(alarm);
     alarms->append(alarm);
     connectRecord(alarm);
+    Q_EMIT m_events->recordCreated(alarm);
     return alarm;
 }
 

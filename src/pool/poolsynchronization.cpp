@@ -9,6 +9,7 @@
 #include <orvel/field.h>
 #include <orvel/fieldtype.h>
 #include <orvel/pool.h>
+#include <orvel/poolevents.h>
 #include <orvel/query.h>
 #include <orvel/recurrence.h>
 #include <orvel/todo.h>
@@ -95,6 +96,7 @@ void Pool::setDeleted(Entity* entity)
         RecordLists::removeEveryOccurrence(todo->is_sample ? samples : todos, todo,
                                            frontEmptiedList);
     }
+    Q_EMIT m_events->recordDeleted(entity);
 }
 
 void Pool::setUndeleted(Entity* entity)
@@ -112,10 +114,15 @@ void Pool::setUndeleted(Entity* entity)
     } else if (auto* todo = qobject_cast<Todo*>(entity)) {
         RecordLists::appendOnce(todo->is_sample ? samples : todos, todo);
     }
+    Q_EMIT m_events->recordUndeleted(entity);
 }
 
 void Pool::synchronizeFromDatabase()
 {
+    Q_EMIT m_events->contentAboutToBeReplaced();
+    // Loading and linking set every field through the setters; nobody may hear of those
+    // changes, and staying silent keeps start() as fast as without listeners.
+    const QSignalBlocker quietConnector(connector);
     DatabaseQuery loader(connector);
     beginTransaction(connector);
 
@@ -144,6 +151,7 @@ void Pool::synchronizeFromDatabase()
 
     commitTransaction(connector);
     makeReferences();
+    Q_EMIT m_events->contentReplaced();
 }
 
 void Pool::synchronizeToDatabase()

@@ -3,6 +3,7 @@
 
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
+#include <orvel/databaseconnector.h>
 #include <orvel/field.h>
 #include <orvel/todo.h>
 
@@ -43,6 +44,8 @@ bool Todo::databaseInsert()
     passKeyToChildren(*alarms, id);
     passKeyToChildren(*binaries, id);
     passKeyToChildren(*fields, id);
+    // The identifier is the one value that changes without a setter; views showing it hear here.
+    Q_EMIT databaseConnector->recordChanged(this);
     return true;
 }
 

@@ -1,0 +1,42 @@
+#ifndef ORVEL_MODEL_TODOROWS_H
+#define ORVEL_MODEL_TODOROWS_H
+
+#include <QHash>
+#include <QList>
+
+namespace Orvel {
+
+class Todo;
+
+// The rows of a TodoModel in order, with a lookup from todo to row. The lookup is built lazily
+// and only from the first row whose entry may be stale: a model over 100,000 todos that never
+// sees a change pays nothing for it, and a change near the end of the list re-indexes little.
+class TodoRows
+{
+public:
+    void assign(const QList<Todo*>& todos);
+    void clear();
+
+    int count() const { return m_rows.size(); }
+    Todo* at(int row) const { return m_rows.at(row); }
+    const QList<Todo*>& list() const { return m_rows; }
+    // The row of the todo, or -1 when it is not shown.
+    int rowOf(const Todo* todo) const;
+
+    void insert(int row, Todo* todo);
+    void remove(int row);
+    void move(int from, int to);
+
+private:
+    void indexFrom(int row) const;
+    void invalidateFrom(int row);
+
+    QList<Todo*> m_rows;
+    mutable QHash<const Todo*, int> m_index;
+    // Entries for rows below this one are exact; the others may name rows that have shifted.
+    mutable int m_indexedRows = 0;
+};
+
+} // namespace Orvel
+
+#endif
