@@ -11,9 +11,14 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
+#include <orvel/alarm.h>
+#include <orvel/binary.h>
 #include <orvel/databaseconnector.h>
+#include <orvel/field.h>
+#include <orvel/fieldtype.h>
 #include <orvel/pool.h>
 #include <orvel/query.h>
+#include <orvel/recurrence.h>
 #include <orvel/todo.h>
 
 using namespace Orvel;
