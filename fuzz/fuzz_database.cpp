@@ -144,7 +144,7 @@ Entity* pickRecord(FuzzedDataProvider& data, const Pool* pool)
     }
 }
 
-// Deletes records of the loaded graph and hands them back, with writes, undeletes and
+// Deletes records of the loaded graph and hands each back, with writes, undeletes and
 // deletions again in between. A record is not touched after a write that may have freed it.
 void deleteAndDispose(FuzzedDataProvider& data, Pool* pool)
 {
@@ -166,7 +166,10 @@ void deleteAndDispose(FuzzedDataProvider& data, Pool* pool)
             record->setIsDeleted(false);
             break;
         default:
+            // Written while still connected, then handed over: the pool never frees a deleted
+            // record that was not handed over.
             pool->synchronizeToDatabase();
+            pool->disposeDeleted(record);
             break;
         }
     }

@@ -2,6 +2,7 @@
 #include "entity/rememberedrecords_p.h"
 #include "pool/disposalqueue_p.h"
 
+#include <QSet>
 #include <algorithm>
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
