@@ -214,6 +214,9 @@ void TestDisposal::refusesOwnedRecordsAndFollowsUndeletes()
     QPointer<Alarm> added = pool.newAlarm();
     todo->addAlarm(added);
     pool.deleteTodo(todo);
+    // Not handed over again yet: the caller's, not freed.
+    pool.synchronizeToDatabase();
+    QVERIFY(!redeleted.isNull());
     QVERIFY(pool.disposeDeleted(todo));
     pool.synchronizeToDatabase();
     QVERIFY(redeleted.isNull());
