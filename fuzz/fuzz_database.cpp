@@ -2,7 +2,8 @@
 // tables (keys, references, dates, zones, patterns, kinds, texts and blobs, each usually of its
 // column's kind and sometimes of any other), inserted into a freshly initialised database, and
 // the pool loads and links them, runs a query with occurrences over them, expands their format
-// strings and writes everything back when it is deleted.
+// strings, deletes some of them and hands them back for disposal, and writes everything back when
+// it is deleted.
 #include "fuzzsupport.h"
 
 #include <QDir>
@@ -10,9 +11,14 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
+#include <orvel/alarm.h>
+#include <orvel/binary.h>
 #include <orvel/databaseconnector.h>
+#include <orvel/field.h>
+#include <orvel/fieldtype.h>
 #include <orvel/pool.h>
 #include <orvel/query.h>
+#include <orvel/recurrence.h>
 #include <orvel/todo.h>
 
 using namespace Orvel;
@@ -111,6 +117,64 @@ void runQuery(FuzzedDataProvider& data, Pool* pool)
         static_cast<void>(todo->readableFormatString());
 }
 
+template <typename Record> Entity* pick(FuzzedDataProvider& data, const QList<Record*>& list)
+{
+    if (list.isEmpty())
+        return nullptr;
+    return list.at(data.ConsumeIntegralInRange<qsizetype>(0, list.size() - 1));
+}
+
+Entity* pickRecord(FuzzedDataProvider& data, const Pool* pool)
+{
+    switch (data.ConsumeIntegralInRange(0, 6)) {
+    case 0:
+        return pick(data, *pool->todos);
+    case 1:
+        return pick(data, *pool->samples);
+    case 2:
+        return pick(data, *pool->recurrences);
+    case 3:
+        return pick(data, *pool->alarms);
+    case 4:
+        return pick(data, *pool->binaries);
+    case 5:
+        return pick(data, *pool->fields);
+    default:
+        return pick(data, *pool->fieldTypes);
+    }
+}
+
+// Deletes records of the loaded graph and hands each back, with writes, undeletes and
+// deletions again in between. A record is not touched after a write that may have freed it.
+void deleteAndDispose(FuzzedDataProvider& data, Pool* pool)
+{
+    for (int round = 0; round < 6 && data.remaining_bytes() > 0; ++round) {
+        Entity* record = pickRecord(data, pool);
+        if (!record)
+            continue;
+        record->setIsDeleted(true);
+        switch (data.ConsumeIntegralInRange(0, 3)) {
+        case 0:
+            pool->disposeDeleted(record);
+            break;
+        case 1:
+            pool->disposeDeleted(record);
+            pool->synchronizeToDatabase();
+            break;
+        case 2:
+            pool->disposeDeleted(record);
+            record->setIsDeleted(false);
+            break;
+        default:
+            // Written while still connected, then handed over: the pool never frees a deleted
+            // record that was not handed over.
+            pool->synchronizeToDatabase();
+            pool->disposeDeleted(record);
+            break;
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
@@ -126,13 +190,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     FuzzedDataProvider data(bytes, size);
 
     auto* pool = new Pool(path, QLatin1String(connectionName));
-    // Query parameters first, so that the rows take whatever is left.
-    const QByteArray queryBytes = QByteArray::fromStdString(data.ConsumeBytesAsString(24));
+    // The choices of the query and of the deletions first, so that the rows take the rest.
+    const QByteArray queryBytes = QByteArray::fromStdString(data.ConsumeBytesAsString(48));
     insertRows(data, pool->connector->database);
     pool->start();
     FuzzedDataProvider queryData(reinterpret_cast<const uint8_t*>(queryBytes.constData()),
                                  size_t(queryBytes.size()));
     runQuery(queryData, pool);
+    deleteAndDispose(queryData, pool);
     delete pool;
     return 0;
 }

@@ -118,7 +118,7 @@ private Q_SLOTS:
     void freedOnceWritten_data();
     void freedOnceWritten();
     void childDisposedAloneLeavesItsParent();
-    void refusesRecordsThePoolOwns();
+    void refusesOwnedRecordsAndFollowsUndeletes();
     void unwrittenRecordsGoWithReloadOrPool();
 };
 
@@ -190,7 +190,7 @@ void TestDisposal::childDisposedAloneLeavesItsParent()
     QCOMPARE(started.rows(), QStringLiteral("0|0|0|0|0|0|2"));
 }
 
-void TestDisposal::refusesRecordsThePoolOwns()
+void TestDisposal::refusesOwnedRecordsAndFollowsUndeletes()
 {
     StartedPool started(QStringLiteral("owned"));
     Pool& pool = started.pool;
@@ -204,6 +204,24 @@ void TestDisposal::refusesRecordsThePoolOwns()
     todo->setIsDeleted(false);
     pool.synchronizeToDatabase();
     QCOMPARE(*pool.todos, QList<Todo*>{todo});
+
+    // Handed over, undeleted and deleted again with a child it did not have before: the child
+    // goes with it.
+    QPointer<Todo> redeleted = todo;
+    pool.deleteTodo(todo);
+    QVERIFY(pool.disposeDeleted(todo));
+    todo->setIsDeleted(false);
+    QPointer<Alarm> added = pool.newAlarm();
+    todo->addAlarm(added);
+    pool.deleteTodo(todo);
+    // Not handed over again yet: the caller's, not freed.
+    pool.synchronizeToDatabase();
+    QVERIFY(!redeleted.isNull());
+    QVERIFY(pool.disposeDeleted(todo));
+    pool.synchronizeToDatabase();
+    QVERIFY(redeleted.isNull());
+    QVERIFY(added.isNull());
+    QVERIFY(pool.alarms->isEmpty());
 }
 
 void TestDisposal::unwrittenRecordsGoWithReloadOrPool()

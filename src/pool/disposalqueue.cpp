@@ -1,55 +1,40 @@
 #include "pool/disposalqueue_p.h"
 
-#include <algorithm>
+#include <orvel/entity.h>
 
 namespace Orvel {
 
+// A record destroyed elsewhere leaves a null pointer behind, and a new record may take its
+// address: only a live pointer counts.
 bool DisposalQueue::contains(const Entity* record) const
 {
-    return m_members.contains(record);
+    const auto found = m_records.constFind(record);
+    return found != m_records.cend() && !found.value().isNull();
 }
 
-void DisposalQueue::enqueue(const Group& group)
+void DisposalQueue::enqueue(Entity* record)
 {
-    m_groups.append(group);
-    for (const Entity* member : group.members)
-        m_members.insert(member);
+    m_records.insert(record, QPointer<Entity>(record));
 }
 
-const QSet<const Entity*>& DisposalQueue::members() const
+void DisposalQueue::remove(const Entity* record)
 {
-    return m_members;
+    m_records.remove(record);
 }
 
-QList<DisposalQueue::Group> DisposalQueue::takeWritten(const QSet<const Entity*>& unwritten)
+QList<Entity*> DisposalQueue::records()
 {
-    const auto isWritten = [&unwritten](const Group& group) {
-        return std::none_of(
-            group.members.cbegin(), group.members.cend(),
-            [&unwritten](const Entity* member) { return unwritten.contains(member); });
-    };
-    QList<Group> written;
-    QList<Group> waiting;
-    for (const Group& group : std::as_const(m_groups))
-        (isWritten(group) ? written : waiting).append(group);
-    m_groups = waiting;
-    for (const Group& group : std::as_const(written))
-        forget(group);
-    return written;
-}
-
-QList<DisposalQueue::Group> DisposalQueue::takeAll()
-{
-    QList<Group> all;
-    all.swap(m_groups);
-    m_members.clear();
-    return all;
-}
-
-void DisposalQueue::forget(const Group& group)
-{
-    for (const Entity* member : group.members)
-        m_members.remove(member);
+    QList<Entity*> live;
+    live.reserve(m_records.size());
+    for (auto it = m_records.begin(); it != m_records.end();) {
+        if (it.value().isNull()) {
+            it = m_records.erase(it);
+            continue;
+        }
+        live.append(it.value().data());
+        ++it;
+    }
+    return live;
 }
 
 } // namespace Orvel

@@ -1,41 +1,30 @@
 #ifndef ORVEL_POOL_DISPOSALQUEUE_P_H
 #define ORVEL_POOL_DISPOSALQUEUE_P_H
 
+#include <QHash>
 #include <QList>
-#include <QSet>
+#include <QPointer>
 
 namespace Orvel {
 
 class Entity;
 
 // The deleted records handed to Pool::disposeDeleted() that wait for their rows to be written.
-// They wait in groups that are freed together: a record with the deleted children its destructor
-// frees, and a sample with its rule (the two are deleted together and each would bring the other
-// back when destroyed alone).
+// Only the records handed over are kept, by weak pointer: what is freed with each (its detached
+// children, a sample's rule) is worked out when it is freed, since an undeleted and deleted
+// again record may have other children by then, and a record given back to the pool by an
+// undelete may be destroyed by its new owner meanwhile.
 class DisposalQueue
 {
 public:
-    struct Group
-    {
-        // Every record of the group: all of them must be written before the group is freed.
-        QList<Entity*> members;
-        // The records to delete; their destructors free the other members.
-        QList<Entity*> owners;
-    };
-
     bool contains(const Entity* record) const;
-    void enqueue(const Group& group);
-    // Every waiting record, for one pass over the records still to be written.
-    const QSet<const Entity*>& members() const;
-    // Takes out the groups none of whose members is in unwritten.
-    QList<Group> takeWritten(const QSet<const Entity*>& unwritten);
-    QList<Group> takeAll();
+    void enqueue(Entity* record);
+    void remove(const Entity* record);
+    // The waiting records that still exist; forgets those destroyed meanwhile.
+    QList<Entity*> records();
 
 private:
-    void forget(const Group& group);
-
-    QList<Group> m_groups;
-    QSet<const Entity*> m_members;
+    QHash<const Entity*, QPointer<Entity>> m_records;
 };
 
 } // namespace Orvel

@@ -2,6 +2,7 @@
 #include "entity/rememberedrecords_p.h"
 #include "pool/disposalqueue_p.h"
 
+#include <QSet>
 #include <algorithm>
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
@@ -15,8 +16,16 @@ namespace Orvel {
 
 namespace {
 
-using Group = DisposalQueue::Group;
 using RecordSet = QSet<const Entity*>;
+
+// A record handed over with the records freed together with it.
+struct Group
+{
+    // Every record of the group: all of them must be written before the group is freed.
+    QList<Entity*> members;
+    // The records to delete; their destructors free the other members.
+    QList<Entity*> owners;
+};
 
 template <typename Child> void appendEach(QList<Entity*>* records, const QList<Child*>& children)
 {
@@ -65,6 +74,31 @@ Group groupOf(Entity* record)
     return group;
 }
 
+bool containsAny(const RecordSet& set, const QList<Entity*>& records)
+{
+    return std::any_of(records.cbegin(), records.cend(),
+                       [&set](const Entity* record) { return set.contains(record); });
+}
+
+// The groups of the waiting records, worked out now: each record is freed once, with the first
+// group that holds it (a sample and its rule may both have been handed over).
+QList<Group> groupsOf(const QList<Entity*>& waiting)
+{
+    QList<Group> groups;
+    RecordSet covered;
+    for (Entity* record : waiting) {
+        if (covered.contains(record))
+            continue;
+        Group group = groupOf(record);
+        if (containsAny(covered, group.members))
+            continue;
+        for (const Entity* member : std::as_const(group.members))
+            covered.insert(member);
+        groups.append(group);
+    }
+    return groups;
+}
+
 // Undeleting any record of a group hands the group back to the pool.
 bool isReclaimed(const Group& group)
 {
@@ -107,8 +141,15 @@ void dropEntries(QList<Entity*>* list, const RecordSet& records)
                 list->end());
 }
 
-void freeGroup(Pool* pool, const Group& group, const RecordSet& members)
+void forgetGroup(DisposalQueue* queue, const Group& group)
 {
+    for (const Entity* member : group.members)
+        queue->remove(member);
+}
+
+void freeGroup(Pool* pool, const Group& group)
+{
+    const RecordSet members(group.members.cbegin(), group.members.cend());
     for (Entity* member : group.members) {
         QObject::disconnect(member, nullptr, pool, nullptr);
         cutLinksOutOf(member, members);
@@ -117,23 +158,28 @@ void freeGroup(Pool* pool, const Group& group, const RecordSet& members)
         delete owner;
 }
 
-// Entries left in the list (a write that failed, changes dropped by a reload) go with their
-// records, in one pass over the list.
-void freeGroups(Pool* pool, const QList<Group>& groups)
+// Frees the groups of the waiting records that none of unwritten holds; with a null set, all
+// of them. Entries left in the list (a write that failed, changes dropped by a reload) go with
+// their records, in one pass over the list.
+void freeGroups(Pool* pool, DisposalQueue* queue, const RecordSet* unwritten)
 {
     QList<Group> doomed;
-    QList<RecordSet> memberSets;
-    RecordSet allMembers;
-    for (const Group& group : groups) {
-        if (isReclaimed(group))
+    RecordSet doomedMembers;
+    for (const Group& group : groupsOf(queue->records())) {
+        if (isReclaimed(group)) {
+            forgetGroup(queue, group);
             continue;
+        }
+        if (unwritten && containsAny(*unwritten, group.members))
+            continue;
+        forgetGroup(queue, group);
         doomed.append(group);
-        memberSets.append(RecordSet(group.members.cbegin(), group.members.cend()));
-        allMembers.unite(memberSets.constLast());
+        for (const Entity* member : group.members)
+            doomedMembers.insert(member);
     }
-    dropEntries(pool->unsynchronizedEntities, allMembers);
-    for (int index = 0; index < doomed.size(); ++index)
-        freeGroup(pool, doomed.at(index), memberSets.at(index));
+    dropEntries(pool->unsynchronizedEntities, doomedMembers);
+    for (const Group& group : std::as_const(doomed))
+        freeGroup(pool, group);
 }
 
 } // namespace
@@ -147,7 +193,7 @@ bool Pool::disposeDeleted(Entity* record)
     if (m_disposals->contains(record))
         return true;
     releaseFromDeletedParent(record);
-    m_disposals->enqueue(groupOf(record));
+    m_disposals->enqueue(record);
     return true;
 }
 
@@ -173,13 +219,14 @@ void Pool::dropNeverStoredDisposals()
 {
     if (!m_disposals)
         return;
-    const RecordSet& waiting = m_disposals->members();
-    unsynchronizedEntities->erase(
-        std::remove_if(unsynchronizedEntities->begin(), unsynchronizedEntities->end(),
-                       [&waiting](const Entity* entry) {
-                           return entry->isNew && entry->isDeleted && waiting.contains(entry);
-                       }),
-        unsynchronizedEntities->end());
+    RecordSet neverStored;
+    for (const Group& group : groupsOf(m_disposals->records())) {
+        for (const Entity* member : group.members) {
+            if (member->isNew && member->isDeleted)
+                neverStored.insert(member);
+        }
+    }
+    dropEntries(unsynchronizedEntities, neverStored);
 }
 
 void Pool::freeWrittenDisposals()
@@ -187,13 +234,13 @@ void Pool::freeWrittenDisposals()
     if (!m_disposals)
         return;
     const RecordSet unwritten(unsynchronizedEntities->cbegin(), unsynchronizedEntities->cend());
-    freeGroups(this, m_disposals->takeWritten(unwritten));
+    freeGroups(this, m_disposals, &unwritten);
 }
 
 void Pool::freeAllDisposals()
 {
     if (m_disposals)
-        freeGroups(this, m_disposals->takeAll());
+        freeGroups(this, m_disposals, nullptr);
 }
 
 } // namespace Orvel

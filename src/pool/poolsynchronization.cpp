@@ -1,4 +1,5 @@
 #include "debug/log.h"
+#include "pool/disposalqueue_p.h"
 #include "pool/recordlists_p.h"
 
 #include <QSqlDatabase>
@@ -114,6 +115,9 @@ void Pool::setUndeleted(Entity* entity)
     } else if (auto* todo = qobject_cast<Todo*>(entity)) {
         RecordLists::appendOnce(todo->is_sample ? samples : todos, todo);
     }
+    // An undeleted record is the pool's again: a disposal it was handed over for is cancelled.
+    if (m_disposals)
+        m_disposals->remove(entity);
     Q_EMIT m_events->recordUndeleted(entity);
 }
 
