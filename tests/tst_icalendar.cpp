@@ -21,15 +21,8 @@ using namespace Orvel;
 
 namespace {
 
-QDateTime wallClock(int year, int month, int day, int hour = 0, int minute = 0)
-{
-    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::LocalTime);
-}
-
-QDateTime utc(int year, int month, int day, int hour = 0, int minute = 0)
-{
-    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::UTC);
-}
+using OrvelTest::utc;
+using OrvelTest::wallClock;
 
 std::unique_ptr<Pool> openPool(const QString& name)
 {

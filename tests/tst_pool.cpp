@@ -23,15 +23,8 @@ using OrvelTest::LogCapture;
 
 namespace {
 
-QDateTime wallClock(int year, int month, int day, int hour, int minute)
-{
-    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::LocalTime);
-}
-
-QDateTime utc(int year, int month, int day, int hour, int minute, int second = 0)
-{
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::UTC);
-}
+using OrvelTest::utc;
+using OrvelTest::wallClock;
 
 // A database file and connection name unique per test function and row.
 QString uniqueName()

@@ -22,10 +22,7 @@ QString databasePath(const QString& name)
     return OrvelTest::homeDirectory() + QLatin1Char('/') + name + QStringLiteral(".sqlite");
 }
 
-QDateTime wallClock(int year, int month, int day, int hour, int minute)
-{
-    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::LocalTime);
-}
+using OrvelTest::wallClock;
 
 QString query(const QString& path, const QString& sql)
 {

@@ -30,10 +30,7 @@ namespace {
 
 const QDateTime frozenNowUtc(QDate(2015, 1, 14), QTime(11, 0), Qt::UTC);
 
-QDateTime utc(int year, int month, int day, int hour, int minute, int second = 0, int msec = 0)
-{
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second, msec), Qt::UTC);
-}
+using OrvelTest::utc;
 
 // Key and flags of a loaded record in one line, so that a failing comparison shows them all.
 QString describe(const Entity& entity, int id)

@@ -14,8 +14,12 @@ struct RunResult
     QString out;
     QString err;
 
-    QStringList outLines() const;
-    QStringList errLines() const;
+    QStringList outLines() const { return linesOf(out); }
+    QStringList errLines() const { return linesOf(err); }
+
+private:
+    // The lines of a text, without the empty one after its last line feed.
+    static QStringList linesOf(const QString& text);
 };
 
 // A temporary home directory in which orvel runs with a pinned zone and clock, so that no test
@@ -28,13 +32,13 @@ public:
 
     OrvelRun();
 
-    QString home() const;
+    QString home() const { return m_home.path(); }
     // ~/.orvel/orvel_db.sqlite of the temporary home.
-    QString defaultDatabase() const;
+    QString defaultDatabase() const { return home() + QStringLiteral("/.orvel/orvel_db.sqlite"); }
     // Frozen time of the following runs, "YYYY-MM-DD hh:mm:ss" in the zone set below.
-    void setNow(const QString& timestamp);
+    void setNow(const QString& timestamp) { m_now = timestamp; }
     // The TZ of the following runs (UTC unless set).
-    void setZone(const QString& zone);
+    void setZone(const QString& zone) { m_zone = zone; }
 
     RunResult run(const QStringList& arguments) const;
     // The same with the arguments in one text, separated by '|': "add|Buy milk|--start|2090-03-04".

@@ -30,18 +30,11 @@ private Q_SLOTS:
         OrvelRun orvel;
         orvel.setZone(QStringLiteral("America/St_Johns"));
         const QString other = orvel.home() + QStringLiteral("/other.sqlite");
-        QCOMPARE(orvel
-                     .run({QStringLiteral("add"), QStringLiteral("Buy milk, eggs"),
-                           QStringLiteral("--start"), QStringLiteral("2015-01-20 09:00"),
-                           QStringLiteral("--field"), QStringLiteral("Shop=Corner")})
-                     .exitCode,
-                 0);
-        QCOMPARE(orvel
-                     .run({QStringLiteral("add"), QStringLiteral("Call"), QStringLiteral("--start"),
-                           QStringLiteral("2015-01-21")})
-                     .exitCode,
-                 0);
-        QCOMPARE(orvel.run({QStringLiteral("done"), QStringLiteral("2")}).exitCode, 0);
+        QCOMPARE(
+            orvel.run("add|Buy milk, eggs|--start|2015-01-20 09:00|--field|Shop=Corner").exitCode,
+            0);
+        QCOMPARE(orvel.run("add|Call|--start|2015-01-21").exitCode, 0);
+        QCOMPARE(orvel.run("done|2").exitCode, 0);
         const QString file = orvel.home() + QStringLiteral("/todos.ics");
         QCOMPARE(orvel.run({QStringLiteral("export"), QStringLiteral("-o"), file}).exitCode, 0);
 
@@ -57,21 +50,20 @@ private Q_SLOTS:
             QStringList{QStringLiteral("created 0, updated 0, skipped 2")});
 
         // The same todos keep their UIDs in the other database; --done selects as list does.
-        const RunResult original = orvel.run({QStringLiteral("export")});
+        const RunResult original = orvel.run("export");
         const RunResult copy = orvel.run({QStringLiteral("--db"), other, QStringLiteral("export")});
         QCOMPARE(uidLines(copy.out), uidLines(original.out));
-        QCOMPARE(uidLines(orvel.run({QStringLiteral("export"), QStringLiteral("--done")}).out),
-                 uidLines(original.out).mid(1));
+        QCOMPARE(uidLines(orvel.run("export|--done").out), uidLines(original.out).mid(1));
     }
 
     void malformedFileChangesNothing()
     {
         OrvelRun orvel;
-        QCOMPARE(orvel.run({QStringLiteral("add"), QStringLiteral("Keep me")}).exitCode, 0);
+        QCOMPARE(orvel.run("add|Keep me").exitCode, 0);
         const QString before = OrvelRun::sqlite(orvel.defaultDatabase(), QStringLiteral(".dump"));
         orvel.writeFile(QStringLiteral("bad.ics"),
                         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nEND:VTODO\r\n");
-        const RunResult run = orvel.run({QStringLiteral("import"), QStringLiteral("bad.ics")});
+        const RunResult run = orvel.run("import|bad.ics");
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.errLines(),
                  QStringList{QStringLiteral("orvel: 'bad.ics': line 3: END:VTODO where "
