@@ -5,6 +5,17 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+
+// Fails the test with orvel's standard error when the run did not end as expected.
+#define COMPARE_EXIT(run, code)                                                                    \
+    do {                                                                                           \
+        const RunResult& finished = (run);                                                         \
+        QVERIFY2(finished.finishedNormally, qPrintable(finished.err));                             \
+        if (finished.exitCode != (code))                                                           \
+            qWarning("orvel wrote: %s", qPrintable(finished.err + finished.out));                  \
+        QCOMPARE(finished.exitCode, (code));                                                       \
+    } while (false)
 
 // What one run of orvel left behind.
 struct RunResult
@@ -47,6 +58,11 @@ public:
     RunResult runOnTerminal(const QStringList& arguments) const;
     // Runs the sqlite3 program on a database and returns its output without the last line feed.
     static QString sqlite(const QString& databasePath, const QString& sql);
+    // The same on the default database.
+    QString sql(const char* statement) const
+    {
+        return sqlite(defaultDatabase(), QString::fromUtf8(statement));
+    }
     // Writes a file in the temporary home and returns its path.
     QString writeFile(const QString& name, const QByteArray& bytes) const;
 

@@ -60,7 +60,7 @@ private Q_SLOTS:
     {
         OrvelRun orvel;
         QCOMPARE(orvel.run("add|Keep me").exitCode, 0);
-        const QString before = OrvelRun::sqlite(orvel.defaultDatabase(), QStringLiteral(".dump"));
+        const QString before = orvel.sql(".dump");
         orvel.writeFile(QStringLiteral("bad.ics"),
                         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nEND:VTODO\r\n");
         const RunResult run = orvel.run("import|bad.ics");
@@ -68,7 +68,7 @@ private Q_SLOTS:
         QCOMPARE(run.errLines(),
                  QStringList{QStringLiteral("orvel: 'bad.ics': line 3: END:VTODO where "
                                             "END:VCALENDAR was expected (BEGIN on line 1)")});
-        QCOMPARE(OrvelRun::sqlite(orvel.defaultDatabase(), QStringLiteral(".dump")), before);
+        QCOMPARE(orvel.sql(".dump"), before);
     }
 };
 
