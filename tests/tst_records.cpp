@@ -364,21 +364,6 @@ private Q_SLOTS:
         QCOMPARE(run(), outcome);
     }
 
-    void savingASynchronizedAlarmWarns()
-    {
-        Todo todo(nullptr);
-        todo.id = 1;
-        Alarm alarm(nullptr);
-        alarm.setTodo(&todo);
-        LogCapture log;
-        QVERIFY(alarm.save());
-        QCOMPARE(log.lines().size(), 0); // new: the first save inserts
-        alarm.isNew = false;
-        QVERIFY(alarm.save());
-        QCOMPARE(log.messages(), QStringList{"WARNING Synchronizing alredy synchronized Entity."});
-        QCOMPARE(alarm.isSynchronized, true);
-    }
-
     void deletingAndUndeletingATodoGraph()
     {
         SignalLog log;
