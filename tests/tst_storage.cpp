@@ -448,8 +448,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDateTime>("expected");
-        QTest::newRow("with milliseconds")
-            << "2012-03-04 05:06:07.089" << utc(2012, 3, 4, 5, 6, 7, 89);
+        // Milliseconds are read in rowsHoldEveryFieldAndReadBack.
         QTest::newRow("without milliseconds") << "2012-03-04 05:06:07" << utc(2012, 3, 4, 5, 6, 7);
         QTest::newRow("ISO separator") << "2012-03-04T05:06:07.089" << utc(2012, 3, 4, 5, 6, 7, 89);
         // 02:30 does not exist on the device's clock that night; as UTC it is an ordinary time.
