@@ -616,52 +616,27 @@ private Q_SLOTS:
         QCOMPARE(q.query.result->at(2)->recurrence, lastDayInRange.rule);
     }
 
+    // The copying of fields, alarms and zones is checked on instances in tst_pool; here what an
+    // occurrence alone shows: no key of its own, the flags of the sample and of its alarm.
     void occurrenceCopiesSample()
     {
         RepeatingTodo weekly(Weekly, 1, weekdays({3}));
-        Todo* sample = weekly.sample;
-        // In the device's own zone: the alarm copy keeps its local reading.
-        sample->setTimeZone(QStringLiteral("+01:00"));
-        sample->status = 4;
-        sample->is_done = true;
-        sample->format_string = QStringLiteral("Water %1% plants");
-        sample->note = QStringLiteral("Water the plants");
-        FieldType room(nullptr);
-        auto* field = new Field(nullptr);
-        field->value = QStringLiteral("kitchen");
-        field->contact_id = QStringLiteral("contact-9");
-        field->setTodo(sample);
-        field->setFieldType(&room);
+        weekly.sample->is_done = true;
         auto* alarm = new Alarm(nullptr);
-        alarm->setTodo(sample);
-        alarm->setAlarmTime(local(QStringLiteral("2015-01-14 09:45")));
+        alarm->setTodo(weekly.sample);
         alarm->is_active = true;
-        alarm->snooze_interval = 15;
-        (new Binary(nullptr))->setTodo(sample);
         IntervalQuery q({weekly.rule}, "2015-01-20 00:00", "2015-01-21 23:59");
         QVERIFY(q.query.computeRecurringTodos());
 
         QCOMPARE(q.query.recurringTodos->size(), 1);
-        Todo* occurrence = q.query.recurringTodos->first();
-        QCOMPARE(occurrence->id, INT_MIN);
-        QCOMPARE(occurrence->is_sample, false);
+        const Todo* occurrence = q.query.recurringTodos->first();
+        QCOMPARE(QList<int>({occurrence->id, occurrence->is_sample, occurrence->is_done}),
+                 QList<int>({INT_MIN, 0, 1}));
         QCOMPARE(occurrence->startDate(Stored), local(QStringLiteral("2015-01-21 10:00")));
-        QCOMPARE(occurrence->endDate(UTC), QDateTime(QDate(2015, 1, 21), QTime(10, 0), Qt::UTC));
-        QCOMPARE(QList<int>({occurrence->status, occurrence->is_done}), QList<int>({4, 1}));
-        QCOMPARE(occurrence->note, sample->note);
         QCOMPARE(occurrence->recurrence, weekly.rule);
-        QCOMPARE(occurrence->binaries->size(), 0);
-        QCOMPARE(occurrence->fields->size(), 1);
-        const Field* copiedField = occurrence->fields->first();
-        QVERIFY(copiedField != field);
-        QCOMPARE(QStringList({copiedField->value, copiedField->contact_id}),
-                 QStringList({"kitchen", "contact-9"}));
-        QCOMPARE(copiedField->fieldType, &room);
         QCOMPARE(occurrence->alarms->size(), 1);
-        const Alarm* copiedAlarm = occurrence->alarms->first();
-        QCOMPARE(copiedAlarm->alarmTime(Stored), local(QStringLiteral("2015-01-21 09:45")));
-        QCOMPARE(QList<int>({copiedAlarm->is_active, copiedAlarm->snooze_interval}),
-                 QList<int>({1, 15}));
+        QVERIFY(occurrence->alarms->first() != alarm);
+        QCOMPARE(occurrence->alarms->first()->is_active, true);
     }
 
     // The occurrences, with their fields, belong to the query; the sanitizer build shows that

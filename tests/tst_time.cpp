@@ -1,5 +1,6 @@
 #include "entity/timezone.h"
 #include "loghandler.h"
+#include "testsupport.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -14,15 +15,8 @@ using namespace Orvel;
 
 namespace {
 
-QDateTime utc(int year, int month, int day, int hour, int minute = 0)
-{
-    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::UTC);
-}
-
-QDateTime wallClock(int year, int month, int day, int hour, int minute = 0)
-{
-    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::LocalTime);
-}
+using OrvelTest::utc;
+using OrvelTest::wallClock;
 
 QDateTime offset(int year, int month, int day, int hour, int seconds)
 {

@@ -7,14 +7,6 @@ namespace {
 
 const int runTimeout = 120000;
 
-QStringList linesOf(const QString& text)
-{
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
 QString shellQuoted(const QString& text)
 {
     QString quoted = text;
@@ -26,37 +18,15 @@ QString shellQuoted(const QString& text)
 
 const char OrvelRun::defaultNow[] = "2015-01-14 12:00:00";
 
-QStringList RunResult::outLines() const
+QStringList RunResult::linesOf(const QString& text)
 {
-    return linesOf(out);
-}
-
-QStringList RunResult::errLines() const
-{
-    return linesOf(err);
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
 }
 
 OrvelRun::OrvelRun() : m_now(QLatin1String(defaultNow)), m_zone(QStringLiteral("UTC")) {}
-
-QString OrvelRun::home() const
-{
-    return m_home.path();
-}
-
-QString OrvelRun::defaultDatabase() const
-{
-    return home() + QStringLiteral("/.orvel/orvel_db.sqlite");
-}
-
-void OrvelRun::setNow(const QString& timestamp)
-{
-    m_now = timestamp;
-}
-
-void OrvelRun::setZone(const QString& zone)
-{
-    m_zone = zone;
-}
 
 RunResult OrvelRun::run(const QStringList& arguments) const
 {

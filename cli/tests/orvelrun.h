@@ -5,6 +5,17 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+
+// Fails the test with orvel's standard error when the run did not end as expected.
+#define COMPARE_EXIT(run, code)                                                                    \
+    do {                                                                                           \
+        const RunResult& finished = (run);                                                         \
+        QVERIFY2(finished.finishedNormally, qPrintable(finished.err));                             \
+        if (finished.exitCode != (code))                                                           \
+            qWarning("orvel wrote: %s", qPrintable(finished.err + finished.out));                  \
+        QCOMPARE(finished.exitCode, (code));                                                       \
+    } while (false)
 
 // What one run of orvel left behind.
 struct RunResult
@@ -14,8 +25,12 @@ struct RunResult
     QString out;
     QString err;
 
-    QStringList outLines() const;
-    QStringList errLines() const;
+    QStringList outLines() const { return linesOf(out); }
+    QStringList errLines() const { return linesOf(err); }
+
+private:
+    // The lines of a text, without the empty one after its last line feed.
+    static QStringList linesOf(const QString& text);
 };
 
 // A temporary home directory in which orvel runs with a pinned zone and clock, so that no test
@@ -28,13 +43,13 @@ public:
 
     OrvelRun();
 
-    QString home() const;
+    QString home() const { return m_home.path(); }
     // ~/.orvel/orvel_db.sqlite of the temporary home.
-    QString defaultDatabase() const;
+    QString defaultDatabase() const { return home() + QStringLiteral("/.orvel/orvel_db.sqlite"); }
     // Frozen time of the following runs, "YYYY-MM-DD hh:mm:ss" in the zone set below.
-    void setNow(const QString& timestamp);
+    void setNow(const QString& timestamp) { m_now = timestamp; }
     // The TZ of the following runs (UTC unless set).
-    void setZone(const QString& zone);
+    void setZone(const QString& zone) { m_zone = zone; }
 
     RunResult run(const QStringList& arguments) const;
     // The same with the arguments in one text, separated by '|': "add|Buy milk|--start|2090-03-04".
@@ -43,6 +58,11 @@ public:
     RunResult runOnTerminal(const QStringList& arguments) const;
     // Runs the sqlite3 program on a database and returns its output without the last line feed.
     static QString sqlite(const QString& databasePath, const QString& sql);
+    // The same on the default database.
+    QString sql(const char* statement) const
+    {
+        return sqlite(defaultDatabase(), QString::fromUtf8(statement));
+    }
     // Writes a file in the temporary home and returns its path.
     QString writeFile(const QString& name, const QByteArray& bytes) const;
 

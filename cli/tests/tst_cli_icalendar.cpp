@@ -25,61 +25,52 @@ class TestCliICalendar : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void exportAndImportAgain();
-    void malformedFileChangesNothing();
+    void exportAndImportAgain()
+    {
+        OrvelRun orvel;
+        orvel.setZone(QStringLiteral("America/St_Johns"));
+        const QString other = orvel.home() + QStringLiteral("/other.sqlite");
+        QCOMPARE(
+            orvel.run("add|Buy milk, eggs|--start|2015-01-20 09:00|--field|Shop=Corner").exitCode,
+            0);
+        QCOMPARE(orvel.run("add|Call|--start|2015-01-21").exitCode, 0);
+        QCOMPARE(orvel.run("done|2").exitCode, 0);
+        const QString file = orvel.home() + QStringLiteral("/todos.ics");
+        QCOMPARE(orvel.run({QStringLiteral("export"), QStringLiteral("-o"), file}).exitCode, 0);
+
+        const RunResult first =
+            orvel.run({QStringLiteral("--db"), other, QStringLiteral("import"), file});
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(first.outLines(), QStringList{QStringLiteral("created 2, updated 0, skipped 0")});
+        QCOMPARE(orvel.run({QStringLiteral("--db"), other, QStringLiteral("list")}).outLines(),
+                 (QStringList{QStringLiteral("1\t[ ]\tJan 20. 09:00\tBuy milk, eggs"),
+                              QStringLiteral("2\t[x]\tJan 21.\tCall")}));
+        QCOMPARE(
+            orvel.run({QStringLiteral("--db"), other, QStringLiteral("import"), file}).outLines(),
+            QStringList{QStringLiteral("created 0, updated 0, skipped 2")});
+
+        // The same todos keep their UIDs in the other database; --done selects as list does.
+        const RunResult original = orvel.run("export");
+        const RunResult copy = orvel.run({QStringLiteral("--db"), other, QStringLiteral("export")});
+        QCOMPARE(uidLines(copy.out), uidLines(original.out));
+        QCOMPARE(uidLines(orvel.run("export|--done").out), uidLines(original.out).mid(1));
+    }
+
+    void malformedFileChangesNothing()
+    {
+        OrvelRun orvel;
+        QCOMPARE(orvel.run("add|Keep me").exitCode, 0);
+        const QString before = orvel.sql(".dump");
+        orvel.writeFile(QStringLiteral("bad.ics"),
+                        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nEND:VTODO\r\n");
+        const RunResult run = orvel.run("import|bad.ics");
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.errLines(),
+                 QStringList{QStringLiteral("orvel: 'bad.ics': line 3: END:VTODO where "
+                                            "END:VCALENDAR was expected (BEGIN on line 1)")});
+        QCOMPARE(orvel.sql(".dump"), before);
+    }
 };
-
-void TestCliICalendar::exportAndImportAgain()
-{
-    OrvelRun orvel;
-    orvel.setZone(QStringLiteral("America/St_Johns"));
-    const QString other = orvel.home() + QStringLiteral("/other.sqlite");
-    QCOMPARE(orvel
-                 .run({QStringLiteral("add"), QStringLiteral("Buy milk, eggs"),
-                       QStringLiteral("--start"), QStringLiteral("2015-01-20 09:00"),
-                       QStringLiteral("--field"), QStringLiteral("Shop=Corner")})
-                 .exitCode,
-             0);
-    QCOMPARE(orvel
-                 .run({QStringLiteral("add"), QStringLiteral("Call"), QStringLiteral("--start"),
-                       QStringLiteral("2015-01-21")})
-                 .exitCode,
-             0);
-    QCOMPARE(orvel.run({QStringLiteral("done"), QStringLiteral("2")}).exitCode, 0);
-    const QString file = orvel.home() + QStringLiteral("/todos.ics");
-    QCOMPARE(orvel.run({QStringLiteral("export"), QStringLiteral("-o"), file}).exitCode, 0);
-
-    const RunResult first =
-        orvel.run({QStringLiteral("--db"), other, QStringLiteral("import"), file});
-    QCOMPARE(first.exitCode, 0);
-    QCOMPARE(first.outLines(), QStringList{QStringLiteral("created 2, updated 0, skipped 0")});
-    QCOMPARE(orvel.run({QStringLiteral("--db"), other, QStringLiteral("list")}).outLines(),
-             (QStringList{QStringLiteral("1\t[ ]\tJan 20. 09:00\tBuy milk, eggs"),
-                          QStringLiteral("2\t[x]\tJan 21.\tCall")}));
-    QCOMPARE(orvel.run({QStringLiteral("--db"), other, QStringLiteral("import"), file}).outLines(),
-             QStringList{QStringLiteral("created 0, updated 0, skipped 2")});
-
-    // The same todos keep their UIDs in the other database; --done selects as list does.
-    const RunResult original = orvel.run({QStringLiteral("export")});
-    const RunResult copy = orvel.run({QStringLiteral("--db"), other, QStringLiteral("export")});
-    QCOMPARE(uidLines(copy.out), uidLines(original.out));
-    QCOMPARE(uidLines(orvel.run({QStringLiteral("export"), QStringLiteral("--done")}).out),
-             uidLines(original.out).mid(1));
-}
-
-void TestCliICalendar::malformedFileChangesNothing()
-{
-    OrvelRun orvel;
-    QCOMPARE(orvel.run({QStringLiteral("add"), QStringLiteral("Keep me")}).exitCode, 0);
-    const QString before = OrvelRun::sqlite(orvel.defaultDatabase(), QStringLiteral(".dump"));
-    orvel.writeFile(QStringLiteral("bad.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nEND:VTODO\r\n");
-    const RunResult run = orvel.run({QStringLiteral("import"), QStringLiteral("bad.ics")});
-    QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.errLines(),
-             QStringList{QStringLiteral("orvel: 'bad.ics': line 3: END:VTODO where "
-                                        "END:VCALENDAR was expected (BEGIN on line 1)")});
-    QCOMPARE(OrvelRun::sqlite(orvel.defaultDatabase(), QStringLiteral(".dump")), before);
-}
 
 QTEST_GUILESS_MAIN(TestCliICalendar)
 #include "tst_cli_icalendar.moc"

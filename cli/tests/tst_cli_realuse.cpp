@@ -11,13 +11,6 @@
 
 namespace {
 
-// 2015-01-14, the harness's frozen day, is a Wednesday.
-#define CHECK_EXIT(run, code)                                                                      \
-    do {                                                                                           \
-        const RunResult& finished = (run);                                                         \
-        QVERIFY2(finished.exitCode == (code), qPrintable(finished.err + finished.out));            \
-    } while (false)
-
 QString s(const char* text)
 {
     return QString::fromUtf8(text);
@@ -29,19 +22,13 @@ class TestCliRealUse : public QObject
 {
     Q_OBJECT
 
-private:
-    static QString query(const OrvelRun& orvel, const char* sql)
-    {
-        return OrvelRun::sqlite(orvel.defaultDatabase(), s(sql));
-    }
-
 private Q_SLOTS:
     void parallelChangesAllPersist()
     {
         OrvelRun orvel;
-        CHECK_EXIT(orvel.run({s("add"), s("first")}), 0);
-        CHECK_EXIT(orvel.run({s("add"), s("second")}), 0);
-        CHECK_EXIT(orvel.run({s("done"), s("2")}), 0);
+        COMPARE_EXIT(orvel.run("add|first"), 0);
+        COMPARE_EXIT(orvel.run("add|second"), 0);
+        COMPARE_EXIT(orvel.run("done|2"), 0);
         QList<QStringList> commands = {
             {s("note"), s("1"), s("changed")}, {s("done"), s("1")}, {s("undone"), s("2")}};
         for (int i = 0; i < 6; ++i) {
@@ -63,111 +50,83 @@ private Q_SLOTS:
             thread.join();
         for (const RunResult& result : results)
             QVERIFY2(result.exitCode == 0, qPrintable(result.err));
-        QCOMPARE(query(orvel, "SELECT note, is_done FROM TODO_PROJECT ORDER BY todo_id"),
+        QCOMPARE(orvel.sql("SELECT note, is_done FROM TODO_PROJECT ORDER BY todo_id"),
                  s("changed|1\nsecond|0"));
-        QCOMPARE(query(orvel, "SELECT count(*) FROM FIELD WHERE todo_id=1 AND value='v'"), s("6"));
-        QCOMPARE(query(orvel, "SELECT count(DISTINCT alarm_time) FROM ALARM WHERE todo_id=1"),
-                 s("6"));
-        QCOMPARE(query(orvel, "SELECT count(*) FROM BINARY WHERE todo_id=1"), s("5"));
+        QCOMPARE(orvel.sql("SELECT count(*) FROM FIELD WHERE todo_id=1 AND value='v'"), s("6"));
+        QCOMPARE(orvel.sql("SELECT count(DISTINCT alarm_time) FROM ALARM WHERE todo_id=1"), s("6"));
+        QCOMPARE(orvel.sql("SELECT count(*) FROM BINARY WHERE todo_id=1"), s("5"));
     }
 
     void waitsForTheLockAndLoadsAfterIt()
     {
         OrvelRun orvel;
-        CHECK_EXIT(orvel.run({s("add"), s("x")}), 0);
+        COMPARE_EXIT(orvel.run("add|x"), 0);
         QLockFile lock(orvel.defaultDatabase() + s(".lock"));
         QVERIFY(lock.tryLock(0));
-        const RunResult busy = orvel.run({s("--wait"), s("1"), s("done"), s("1")});
-        CHECK_EXIT(busy, 1);
+        const RunResult busy = orvel.run("--wait|1|done|1");
+        COMPARE_EXIT(busy, 1);
         QVERIFY2(busy.err.contains(s("still in use")), qPrintable(busy.err));
         RunResult late;
-        std::thread waiting([&] { late = orvel.run({s("note"), s("1"), s("y")}); });
+        std::thread waiting([&] { late = orvel.run("note|1|y"); });
         QTest::qWait(1500);
         // Another program deletes the todo while it holds the lock.
-        query(orvel, "DELETE FROM TODO_PROJECT WHERE todo_id=1");
+        orvel.sql("DELETE FROM TODO_PROJECT WHERE todo_id=1");
         lock.unlock();
         waiting.join();
-        CHECK_EXIT(late, 1);
+        COMPARE_EXIT(late, 1);
         QCOMPARE(late.errLines(), QStringList{s("orvel: no todo with id 1")});
     }
 
     void datesInTheTodosZone_data()
     {
         QTest::addColumn<QString>("zone");
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("stored");
-        const QString add = s("add");
-        const QString berlin = s("Europe/Berlin");
-        QTest::newRow("Berlin gap")
-            << berlin << QStringList{add, s("x"), s("--start"), s("2027-03-28 02:30")} << 2
-            << QString();
-        QTest::newRow("offset without gap")
-            << berlin
-            << QStringList{add, s("x"), s("--start"), s("2027-03-28 02:30"), s("--tz"), s("+05:30")}
-            << 0 << s("2027-03-27 21:00:00.000|+05:30");
-        QTest::newRow("New York gap")
-            << s("America/New_York")
-            << QStringList{add, s("x"), s("--start"), s("2027-03-14 02:30")} << 2 << QString();
-        QTest::newRow("alarm in gap") << berlin << QStringList{add,          s("x"),
-                                                               s("--start"), s("2027-03-27"),
-                                                               s("--alarm"), s("2027-03-28 02:15")}
-                                      << 2 << QString();
-        QTest::newRow("list from in gap")
-            << berlin
-            << QStringList{s("list"), s("--from"), s("2027-03-28 02:30"), s("--to"),
-                           s("2027-03-29")}
-            << 2 << QString();
-        QTest::newRow("July entered in winter")
-            << berlin << QStringList{add, s("x"), s("--start"), s("2027-07-01 09:00")} << 0
-            << s("2027-07-01 07:00:00.000|+02:00");
-        QTest::newRow("repeated hour takes the first")
-            << berlin << QStringList{add, s("x"), s("--start"), s("2027-10-31 02:30")} << 0
-            << s("2027-10-31 00:30:00.000|+02:00");
-        QTest::newRow("named zone in summer")
-            << s("UTC") << QStringList{add,          s("x"),
-                                       s("--start"), s("2027-07-01 09:00"),
-                                       s("--tz"),    s("America/New_York")}
-            << 0 << s("2027-07-01 13:00:00.000|-04:00");
-        QTest::newRow("named zone in winter")
-            << s("UTC")
-            << QStringList{add, s("x"), s("--start"), s("2027-01-15 09:00"), s("--tz"), berlin} << 0
-            << s("2027-01-15 08:00:00.000|+01:00");
-        QTest::newRow("lowest offset")
-            << s("UTC")
-            << QStringList{add, s("x"), s("--start"), s("2027-01-15 09:00"), s("--tz"), s("-12:00")}
-            << 0 << s("2027-01-15 21:00:00.000|-12:00");
-        QTest::newRow("offset too far east")
-            << s("UTC") << QStringList{add, s("x"), s("--tz"), s("+14:30")} << 2 << QString();
-        QTest::newRow("unknown zone name")
-            << s("UTC") << QStringList{add, s("x"), s("--tz"), s("Mars/Olympus")} << 2 << QString();
-        QTest::newRow("weekday counts today")
-            << s("UTC") << QStringList{add, s("x"), s("--start"), s("wed")} << 0
-            << s("2015-01-14 00:00:00.000|+00:00");
-        QTest::newRow("tomorrow with time")
-            << s("UTC") << QStringList{add, s("x"), s("--start"), s("tomorrow 09:00")} << 0
-            << s("2015-01-15 09:00:00.000|+00:00");
-        QTest::newRow("next friday")
-            << s("UTC") << QStringList{add, s("x"), s("--start"), s("Friday")} << 0
-            << s("2015-01-16 00:00:00.000|+00:00");
-        QTest::newRow("two weeks") << s("UTC") << QStringList{add, s("x"), s("--start"), s("+2w")}
-                                   << 0 << s("2015-01-28 00:00:00.000|+00:00");
+        const auto row = [](const char* name, const char* zone, const char* arguments, int exitCode,
+                            const char* stored) {
+            QTest::newRow(name) << s(zone) << s(arguments) << exitCode << s(stored);
+        };
+        const char* berlin = "Europe/Berlin";
+        row("Berlin gap", berlin, "add|x|--start|2027-03-28 02:30", 2, "");
+        row("offset without gap", berlin, "add|x|--start|2027-03-28 02:30|--tz|+05:30", 0,
+            "2027-03-27 21:00:00.000|+05:30");
+        row("New York gap", "America/New_York", "add|x|--start|2027-03-14 02:30", 2, "");
+        row("alarm in gap", berlin, "add|x|--start|2027-03-27|--alarm|2027-03-28 02:15", 2, "");
+        row("list from in gap", berlin, "list|--from|2027-03-28 02:30|--to|2027-03-29", 2, "");
+        row("July entered in winter", berlin, "add|x|--start|2027-07-01 09:00", 0,
+            "2027-07-01 07:00:00.000|+02:00");
+        row("repeated hour takes the first", berlin, "add|x|--start|2027-10-31 02:30", 0,
+            "2027-10-31 00:30:00.000|+02:00");
+        row("named zone in summer", "UTC", "add|x|--start|2027-07-01 09:00|--tz|America/New_York",
+            0, "2027-07-01 13:00:00.000|-04:00");
+        row("named zone in winter", "UTC", "add|x|--start|2027-01-15 09:00|--tz|Europe/Berlin", 0,
+            "2027-01-15 08:00:00.000|+01:00");
+        row("lowest offset", "UTC", "add|x|--start|2027-01-15 09:00|--tz|-12:00", 0,
+            "2027-01-15 21:00:00.000|-12:00");
+        row("unknown zone name", "UTC", "add|x|--tz|Mars/Olympus", 2, "");
+        row("weekday counts today", "UTC", "add|x|--start|wed", 0,
+            "2015-01-14 00:00:00.000|+00:00");
+        row("tomorrow with time", "UTC", "add|x|--start|tomorrow 09:00", 0,
+            "2015-01-15 09:00:00.000|+00:00");
+        row("next friday", "UTC", "add|x|--start|Friday", 0, "2015-01-16 00:00:00.000|+00:00");
+        row("two weeks", "UTC", "add|x|--start|+2w", 0, "2015-01-28 00:00:00.000|+00:00");
     }
 
     void datesInTheTodosZone()
     {
         QFETCH(QString, zone);
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, stored);
         OrvelRun orvel;
         orvel.setZone(zone);
         if (zone != QLatin1String("UTC"))
             orvel.setNow(s("2026-12-06 12:00:00"));
-        CHECK_EXIT(orvel.run({s("list")}), 0);
-        const RunResult result = orvel.run(arguments);
-        CHECK_EXIT(result, exitCode);
-        QCOMPARE(query(orvel, "SELECT start_date, time_zone FROM TODO_PROJECT"), stored);
+        COMPARE_EXIT(orvel.run("list"), 0);
+        const RunResult result = orvel.run(arguments.split(QLatin1Char('|')));
+        COMPARE_EXIT(result, exitCode);
+        QCOMPARE(orvel.sql("SELECT start_date, time_zone FROM TODO_PROJECT"), stored);
         if (exitCode == 2 && arguments.contains(s("2027-03-28 02:30")))
             QVERIFY2(result.err.contains(s("does not exist in Europe/Berlin")),
                      qPrintable(result.err));
@@ -194,13 +153,13 @@ private Q_SLOTS:
             orvel.writeFile(s(".orvel"), content);
             arguments = QStringList{s("list")};
         } else if (content.isEmpty()) {
-            CHECK_EXIT(orvel.run({s("--db"), path, s("add"), s("x")}), 0);
+            COMPARE_EXIT(orvel.run({s("--db"), path, s("add"), s("x")}), 0);
             QVERIFY(QFile::resize(path, 5000));
         } else {
             orvel.writeFile(s("file.db"), content);
         }
         const RunResult result = orvel.run(arguments);
-        CHECK_EXIT(result, 1);
+        COMPARE_EXIT(result, 1);
         QCOMPARE(result.errLines().size(), 1);
         QVERIFY2(result.err.contains(cause) && result.err.contains(path), qPrintable(result.err));
     }
@@ -208,13 +167,13 @@ private Q_SLOTS:
     void smallFaults()
     {
         OrvelRun orvel;
-        const RunResult negative = orvel.run({s("show"), s("-1")});
-        CHECK_EXIT(negative, 2);
+        const RunResult negative = orvel.run("show|-1");
+        COMPARE_EXIT(negative, 2);
         QVERIFY2(negative.err.startsWith(s("orvel: invalid id '-1'")), qPrintable(negative.err));
-        CHECK_EXIT(orvel.run({s("add"), s(" ")}), 2);
-        CHECK_EXIT(orvel.run({s("add"), s("a\tb\\\nc")}), 0);
-        CHECK_EXIT(orvel.run({s("attach"), s("1"), s("missing.txt")}), 1);
-        QCOMPARE(orvel.run({s("list")}).out.section(QLatin1Char('\t'), 3), s("a\\tb\\\\\\nc\n"));
+        COMPARE_EXIT(orvel.run("add| "), 2);
+        COMPARE_EXIT(orvel.run("add|a\tb\\\nc"), 0);
+        COMPARE_EXIT(orvel.run("attach|1|missing.txt"), 1);
+        QCOMPARE(orvel.run("list").out.section(QLatin1Char('\t'), 3), s("a\\tb\\\\\\nc\n"));
     }
 
     void jsonSearchAndEdit()
@@ -222,27 +181,24 @@ private Q_SLOTS:
         OrvelRun orvel;
         orvel.setZone(s("Europe/Berlin"));
         QByteArray longNote(200 * 1024, 'n');
-        CHECK_EXIT(
+        COMPARE_EXIT(
             orvel.run({s("add"), s("--note-file"), orvel.writeFile(s("note"), longNote + '\n')}),
             0);
-        CHECK_EXIT(orvel.run({s("add"), s("Call Bob"), s("--start"), s("2015-02-01 10:00"),
-                              s("--end"), s("2015-02-01 11:00"), s("--field"), s("Room=B12"),
-                              s("--field"), s("Shop=MILK bar"), s("--alarm"), s("2015-02-01 09:30"),
-                              s("--alarm"), s("2015-02-01 09:45")}),
-                   0);
-        CHECK_EXIT(orvel.run({s("attach"), s("2"), orvel.writeFile(s("a.txt"), "12345")}), 0);
-        QCOMPARE(query(orvel, "SELECT length(note) FROM TODO_PROJECT WHERE todo_id=1"),
-                 s("204800"));
-        QCOMPARE(orvel.run({s("list"), s("--search"), s("milk")}).outLines().size(), 1);
-        CHECK_EXIT(orvel.run({s("edit"), s("2"), s("--remove-alarm"), s("9")}), 1);
-        CHECK_EXIT(orvel.run({s("edit"), s("2"), s("--start"), s("2015-02-02 08:00"), s("--field"),
-                              s("Room=C3"), s("--remove-field"), s("Shop"), s("--remove-alarm"),
-                              s("1"), s("--tz"), s("Europe/Berlin")}),
-                   0);
-        CHECK_EXIT(orvel.run({s("repeat"), s("2"), s("--weekly"), s("MON")}), 0);
+        COMPARE_EXIT(orvel.run("add|Call Bob|--start|2015-02-01 10:00|--end|2015-02-01 11:00|"
+                               "--field|Room=B12|--field|Shop=MILK bar|--alarm|2015-02-01 09:30|"
+                               "--alarm|2015-02-01 09:45"),
+                     0);
+        COMPARE_EXIT(orvel.run({s("attach"), s("2"), orvel.writeFile(s("a.txt"), "12345")}), 0);
+        QCOMPARE(orvel.sql("SELECT length(note) FROM TODO_PROJECT WHERE todo_id=1"), s("204800"));
+        QCOMPARE(orvel.run("list|--search|milk").outLines().size(), 1);
+        COMPARE_EXIT(orvel.run("edit|2|--remove-alarm|9"), 1);
+        COMPARE_EXIT(
+            orvel.run("edit|2|--start|2015-02-02 08:00|--field|Room=C3|--remove-field|Shop|"
+                      "--remove-alarm|1|--tz|Europe/Berlin"),
+            0);
+        COMPARE_EXIT(orvel.run("repeat|2|--weekly|MON"), 0);
         const QJsonObject todo =
-            QJsonDocument::fromJson(orvel.run({s("show"), s("2"), s("--json")}).out.toUtf8())
-                .object();
+            QJsonDocument::fromJson(orvel.run("show|2|--json").out.toUtf8()).object();
         QCOMPARE(todo.value(s("start")).toString(), s("2015-02-02T08:00:00+01:00"));
         QCOMPARE(todo.value(s("end")).toString(), s("2015-02-02T09:00:00+01:00"));
         QCOMPARE(todo.value(s("fields_by_type")).toObject(),
@@ -254,41 +210,30 @@ private Q_SLOTS:
         QCOMPARE(todo.value(s("attachments")).toArray().at(0).toObject().value(s("size")).toInt(),
                  5);
         QCOMPARE(todo.value(s("recurrence")).toObject().value(s("until")).type(), QJsonValue::Null);
-        CHECK_EXIT(orvel.run({s("repeat"), s("1"), s("--daily")}), 0);
-        CHECK_EXIT(orvel.run({s("repeat"), s("1"), s("--stop")}), 0);
-        QCOMPARE(
-            query(
-                orvel,
-                "SELECT range_end FROM RECURRENCE r JOIN TODO_PROJECT t ON t.recurrence_id = r.recurrence_id WHERE t.todo_id=1"),
-            s("2015-01-14 11:00:00.000"));
-        QCOMPARE(QJsonDocument::fromJson(orvel.run({s("list"), s("--json")}).out.toUtf8())
-                     .array()
-                     .size(),
-                 2);
+        COMPARE_EXIT(orvel.run("repeat|1|--daily"), 0);
+        COMPARE_EXIT(orvel.run("repeat|1|--stop"), 0);
+        QCOMPARE(orvel.sql("SELECT range_end FROM RECURRENCE r JOIN TODO_PROJECT t "
+                           "ON t.recurrence_id = r.recurrence_id WHERE t.todo_id=1"),
+                 s("2015-01-14 11:00:00.000"));
+        QCOMPARE(QJsonDocument::fromJson(orvel.run("list|--json").out.toUtf8()).array().size(), 2);
     }
 
     void editChecksEverythingFirst()
     {
         OrvelRun orvel;
-        CHECK_EXIT(orvel.run({s("add"), s("x"), s("--start"), s("2015-02-01 09:00"), s("--alarm"),
-                              s("2015-02-01 08:00")}),
-                   0);
-        const QString before = query(orvel, ".dump");
-        CHECK_EXIT(
-            orvel.run({s("edit"), s("1"), s("--field"), s("A=b"), s("--remove-alarm"), s("99")}),
-            1);
-        CHECK_EXIT(orvel.run({s("edit"), s("1"), s("--remove-field"), s("A")}), 1);
-        QCOMPARE(query(orvel, ".dump"), before);
+        COMPARE_EXIT(orvel.run("add|x|--start|2015-02-01 09:00|--alarm|2015-02-01 08:00"), 0);
+        const QString before = orvel.sql(".dump");
+        COMPARE_EXIT(orvel.run("edit|1|--field|A=b|--remove-alarm|99"), 1);
+        COMPARE_EXIT(orvel.run("edit|1|--remove-field|A"), 1);
+        QCOMPARE(orvel.sql(".dump"), before);
         // Only the zone changes: the wall-clock start stays 09:00.
-        CHECK_EXIT(orvel.run({s("edit"), s("1"), s("--tz"), s("+05:00")}), 0);
-        QCOMPARE(query(orvel, "SELECT start_date, end_date, time_zone FROM TODO_PROJECT"),
+        COMPARE_EXIT(orvel.run("edit|1|--tz|+05:00"), 0);
+        QCOMPARE(orvel.sql("SELECT start_date, end_date, time_zone FROM TODO_PROJECT"),
                  s("2015-02-01 04:00:00.000|2015-02-01 04:00:00.000|+05:00"));
         for (const char* note : {"a milk", "b other", "c Milk", "d MILK"})
-            CHECK_EXIT(orvel.run({s("add"), s(note)}), 0);
-        const QStringList page = orvel
-                                     .run({s("list"), s("--search"), s("milk"), s("--sort"),
-                                           s("alpha"), s("--batch"), s("2"), s("--page"), s("2")})
-                                     .outLines();
+            COMPARE_EXIT(orvel.run({s("add"), s(note)}), 0);
+        const QStringList page =
+            orvel.run("list|--search|milk|--sort|alpha|--batch|2|--page|2").outLines();
         QCOMPARE(page.size(), 1);
         QVERIFY2(page.at(0).endsWith(s("d MILK")), qPrintable(page.join(QLatin1Char('\n'))));
     }

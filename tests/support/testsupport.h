@@ -1,10 +1,23 @@
 #ifndef ORVEL_TESTS_TESTSUPPORT_H
 #define ORVEL_TESTS_TESTSUPPORT_H
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 namespace OrvelTest {
+
+// A reading of the device's clock, and an instant in UTC.
+inline QDateTime wallClock(int year, int month, int day, int hour = 0, int minute = 0)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::LocalTime);
+}
+
+inline QDateTime utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                     int msec = 0)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second, msec), Qt::UTC);
+}
 
 // The temporary home directory that this test process runs in (set before main()).
 QString homeDirectory();
