@@ -124,12 +124,6 @@ bool TodoFilterOptions::readInterval(const QCommandLineParser& parser, QString* 
 
 bool TodoFilterOptions::readFieldFilters(const QCommandLineParser& parser, QString* error)
 {
-    for (const QString& filter : parser.values(QLatin1String(fieldOption))) {
-        QString type;
-        QString text;
-        if (!InputReader::readFieldAssignment(filter, &type, &text, error))
-            return false;
-        m_fieldFilters.append(qMakePair(type, text));
-    }
-    return true;
+    return InputReader::readFieldAssignments(parser.values(QLatin1String(fieldOption)),
+                                             &m_fieldFilters, error);
 }
