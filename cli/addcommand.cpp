@@ -177,25 +177,13 @@ bool AddCommand::convertDates(QString* error)
 
 bool AddCommand::readFields(const QCommandLineParser& parser, QString* error)
 {
-    for (const QString& assignment : parser.values(QLatin1String(fieldOption))) {
-        QString type;
-        QString value;
-        if (!InputReader::readFieldAssignment(assignment, &type, &value, error))
-            return false;
-        m_fields.append(qMakePair(type, value));
-    }
-    return true;
+    return InputReader::readFieldAssignments(parser.values(QLatin1String(fieldOption)), &m_fields,
+                                             error);
 }
 
 bool AddCommand::readAlarms(const QCommandLineParser& parser, QString* error)
 {
-    for (const QString& text : parser.values(QLatin1String(alarmOption))) {
-        DateInput alarm;
-        if (!InputReader::readDate(text, &alarm, error))
-            return false;
-        m_alarmInputs.append(alarm);
-    }
-    return true;
+    return InputReader::readDates(parser.values(QLatin1String(alarmOption)), &m_alarmInputs, error);
 }
 
 void AddCommand::addFields(Orvel::Pool* pool, Orvel::Todo* todo) const

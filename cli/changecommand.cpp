@@ -176,24 +176,14 @@ bool ChangeCommand::readDates(const QCommandLineParser& parser, QString* error)
          !InputReader::readDate(parser.value(QLatin1String(startOption)), &m_start, error)) ||
         (m_hasEnd && !InputReader::readDate(parser.value(QLatin1String(endOption)), &m_end, error)))
         return false;
-    for (const QString& text : parser.values(QLatin1String(alarmOption))) {
-        DateInput alarm;
-        if (!InputReader::readDate(text, &alarm, error))
-            return false;
-        m_alarms.append(alarm);
-    }
-    return true;
+    return InputReader::readDates(parser.values(QLatin1String(alarmOption)), &m_alarms, error);
 }
 
 bool ChangeCommand::readFields(const QCommandLineParser& parser, QString* error)
 {
-    for (const QString& assignment : parser.values(QLatin1String(fieldOption))) {
-        QString type;
-        QString value;
-        if (!InputReader::readFieldAssignment(assignment, &type, &value, error))
-            return false;
-        m_fields.append(qMakePair(type, value));
-    }
+    if (!InputReader::readFieldAssignments(parser.values(QLatin1String(fieldOption)), &m_fields,
+                                           error))
+        return false;
     m_removedFieldTypes = parser.values(QLatin1String(removeFieldOption));
     return true;
 }

@@ -2,14 +2,12 @@
 #define ORVEL_CLI_EXPORTCOMMAND_H
 
 #include "command.h"
+#include "todofilteroptions.h"
 
-#include <QDateTime>
 #include <QList>
-#include <QPair>
 
 namespace Orvel {
 class Pool;
-class Query;
 } // namespace Orvel
 
 // orvel export: writes todos as an iCalendar file, to standard output or to a file.
@@ -23,17 +21,10 @@ public:
     int run(Session& session) override;
 
 private:
-    bool hasFilters() const;
-    bool readFilters(const QCommandLineParser& parser, QString* error);
-    // False when a filter names a field type that does not exist: then no todo matches.
-    bool setFieldFilters(Orvel::Pool* pool, Orvel::Query* query) const;
     QList<Orvel::Todo*> selectedTodos(Orvel::Pool* pool) const;
     bool write(const QByteArray& text) const;
 
-    int m_doneFilter = -1;
-    QDateTime m_from;
-    QDateTime m_to;
-    QList<QPair<QString, QString>> m_fieldFilters;
+    TodoFilterOptions m_filters;
     QString m_output;
 };
 

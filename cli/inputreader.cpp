@@ -149,6 +149,30 @@ bool InputReader::readCount(const QString& text, const QString& option, int* cou
     return true;
 }
 
+bool InputReader::readDates(const QStringList& texts, QList<DateInput>* dates, QString* error)
+{
+    for (const QString& text : texts) {
+        DateInput date;
+        if (!readDate(text, &date, error))
+            return false;
+        dates->append(date);
+    }
+    return true;
+}
+
+bool InputReader::readFieldAssignments(const QStringList& texts,
+                                       QList<QPair<QString, QString>>* assignments, QString* error)
+{
+    for (const QString& text : texts) {
+        QString type;
+        QString value;
+        if (!readFieldAssignment(text, &type, &value, error))
+            return false;
+        assignments->append(qMakePair(type, value));
+    }
+    return true;
+}
+
 bool InputReader::readFieldAssignment(const QString& text, QString* type, QString* value,
                                       QString* error)
 {

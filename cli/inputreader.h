@@ -3,7 +3,10 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 
 // A date typed on the command line, with or without a time of day.
@@ -37,6 +40,11 @@ public:
     // TYPE=VALUE with a non-empty type name.
     static bool readFieldAssignment(const QString& text, QString* type, QString* value,
                                     QString* error);
+    // Every text of a repeated option, each read as readDate() or readFieldAssignment() reads it,
+    // appended in order.
+    static bool readDates(const QStringList& texts, QList<DateInput>* dates, QString* error);
+    static bool readFieldAssignments(const QStringList& texts,
+                                     QList<QPair<QString, QString>>* assignments, QString* error);
     // Weekday names such as MON,WED as seven flags, Monday first.
     static bool readWeekdays(const QString& text, QString* flags, QString* error);
     // Days of the month such as 1,15 as 28 flags, day 1 first.

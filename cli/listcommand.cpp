@@ -3,15 +3,14 @@
 #include "console.h"
 #include "inputreader.h"
 #include "session.h"
+#include "todofilteroptions.h"
 #include "todoformatter.h"
 #include "todojson.h"
-#include "todozone.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <orvel/field.h>
-#include <orvel/fieldtype.h>
 #include <orvel/pool.h>
 #include <orvel/query.h>
 #include <orvel/todo.h>
@@ -19,11 +18,6 @@
 
 namespace {
 
-const char doneOption[] = "done";
-const char openOption[] = "open";
-const char fromOption[] = "from";
-const char toOption[] = "to";
-const char fieldOption[] = "field";
 const char sortOption[] = "sort";
 const char batchOption[] = "batch";
 const char pageOption[] = "page";
@@ -31,9 +25,6 @@ const char recurringOption[] = "recurring";
 const char searchOption[] = "search";
 const char jsonOption[] = "json";
 const char defaultSort[] = "start";
-
-const QTime startOfDay(0, 0);
-const QTime endOfDay(23, 59, 59, 999);
 
 struct SortName
 {
@@ -58,20 +49,7 @@ void ListCommand::defineOptions(QCommandLineParser& parser) const
         "Lists the todos that pass every filter given, one per line: id, done mark,\n"
         "readable date and text, separated by tabs. Occurrences of repeating todos\n"
         "show R and the id of their rule instead of an id."));
-    parser.addOption({QLatin1String(doneOption), QStringLiteral("Only todos that are done.")});
-    parser.addOption({QLatin1String(openOption), QStringLiteral("Only todos that are not done.")});
-    parser.addOption({QLatin1String(fromOption),
-                      QStringLiteral("Only todos whose span overlaps --from to --to (both "
-                                     "needed), in local time."),
-                      QStringLiteral("date")});
-    parser.addOption({QLatin1String(toOption),
-                      QStringLiteral("End of that interval; a date alone includes its day."),
-                      QStringLiteral("date")});
-    parser.addOption({QLatin1String(fieldOption),
-                      QStringLiteral("Only todos with a field of type TYPE whose value contains "
-                                     "TEXT (any case). Repeatable: texts of one type are "
-                                     "alternatives, different types must all match."),
-                      QStringLiteral("TYPE=TEXT")});
+    TodoFilterOptions::define(parser);
     parser.addOption(
         {QLatin1String(sortOption),
          QStringLiteral("Order: start, -start, created, -created, alpha or -alpha (a minus "
@@ -103,9 +81,13 @@ bool ListCommand::readArguments(const QCommandLineParser& parser, QString* error
         *error = QStringLiteral("--search needs a text");
         return false;
     }
-    return takeArguments(parser, 0, 0, &none, error) && readDoneFilter(parser, error) &&
-           readInterval(parser, error) && readFieldFilters(parser, error) &&
-           readSortOrder(parser, error) && readBatch(parser, error);
+    if (!takeArguments(parser, 0, 0, &none, error) || !m_filters.read(parser, error))
+        return false;
+    if (m_recurring && !m_filters.hasInterval()) {
+        *error = QStringLiteral("--recurring needs the interval --from and --to");
+        return false;
+    }
+    return readSortOrder(parser, error) && readBatch(parser, error);
 }
 
 int ListCommand::run(Session& session)
@@ -113,7 +95,7 @@ int ListCommand::run(Session& session)
     Orvel::Pool* pool = session.pool();
     Orvel::Query* query = pool->newQuery();
     QList<Orvel::Todo*> todos;
-    if (setFieldFilters(pool, query)) {
+    if (m_filters.apply(pool, query)) {
         setFilters(query);
         query->execute();
         todos = shownTodos(query);
@@ -121,63 +103,6 @@ int ListCommand::run(Session& session)
     print(todos);
     pool->deleteQuery(query);
     return Success;
-}
-
-bool ListCommand::readDoneFilter(const QCommandLineParser& parser, QString* error)
-{
-    const bool done = parser.isSet(QLatin1String(doneOption));
-    const bool open = parser.isSet(QLatin1String(openOption));
-    if (done && open) {
-        *error = QStringLiteral("--done and --open exclude each other");
-        return false;
-    }
-    if (done || open)
-        m_doneFilter = done ? 1 : 0;
-    return true;
-}
-
-bool ListCommand::readInterval(const QCommandLineParser& parser, QString* error)
-{
-    const bool hasFrom = parser.isSet(QLatin1String(fromOption));
-    const bool hasTo = parser.isSet(QLatin1String(toOption));
-    if (hasFrom != hasTo) {
-        *error = QStringLiteral("--from and --to go together");
-        return false;
-    }
-    if (!hasFrom) {
-        if (m_recurring) {
-            *error = QStringLiteral("--recurring needs the interval --from and --to");
-            return false;
-        }
-        return true;
-    }
-    DateInput from;
-    DateInput to;
-    if (!InputReader::readDate(parser.value(QLatin1String(fromOption)), &from, error) ||
-        !InputReader::readDate(parser.value(QLatin1String(toOption)), &to, error))
-        return false;
-    // The interval is read on the device's clock; a time it skips is refused, not dropped.
-    const TodoZone deviceZone;
-    if (!deviceZone.toUtc(from, startOfDay, &m_from, error) ||
-        !deviceZone.toUtc(to, endOfDay, &m_to, error))
-        return false;
-    if (m_to < m_from) {
-        *error = QStringLiteral("--to lies before --from");
-        return false;
-    }
-    return true;
-}
-
-bool ListCommand::readFieldFilters(const QCommandLineParser& parser, QString* error)
-{
-    for (const QString& filter : parser.values(QLatin1String(fieldOption))) {
-        QString type;
-        QString text;
-        if (!InputReader::readFieldAssignment(filter, &type, &text, error))
-            return false;
-        m_fieldFilters.append(qMakePair(type, text));
-    }
-    return true;
 }
 
 bool ListCommand::readSortOrder(const QCommandLineParser& parser, QString* error)
@@ -210,30 +135,8 @@ bool ListCommand::readBatch(const QCommandLineParser& parser, QString* error)
                                               QLatin1String(pageOption), &m_page, error);
 }
 
-bool ListCommand::setFieldFilters(Orvel::Pool* pool, Orvel::Query* query) const
-{
-    for (const QPair<QString, QString>& filter : m_fieldFilters) {
-        Orvel::FieldType* type = nullptr;
-        for (Orvel::FieldType* candidate : *pool->fieldTypes) {
-            if (candidate->name == filter.first)
-                type = candidate;
-        }
-        if (!type)
-            return false;
-        QList<QString>*& texts = (*query->fieldFilters)[type];
-        // The query owns the lists of texts.
-        if (!texts)
-            texts = new QList<QString>;
-        texts->append(filter.second);
-    }
-    return true;
-}
-
 void ListCommand::setFilters(Orvel::Query* query) const
 {
-    query->doneFilter = m_doneFilter;
-    query->activeFrom = m_from;
-    query->activeTo = m_to;
     query->includeRecurring = m_recurring;
     query->sortOrder = m_sortOrder;
     query->batchSize = m_batchSize;

@@ -2,10 +2,9 @@
 #define ORVEL_CLI_LISTCOMMAND_H
 
 #include "command.h"
+#include "todofilteroptions.h"
 
-#include <QDateTime>
 #include <QList>
-#include <QPair>
 
 namespace Orvel {
 class Pool;
@@ -23,22 +22,14 @@ public:
     int run(Session& session) override;
 
 private:
-    bool readDoneFilter(const QCommandLineParser& parser, QString* error);
-    bool readInterval(const QCommandLineParser& parser, QString* error);
-    bool readFieldFilters(const QCommandLineParser& parser, QString* error);
     bool readSortOrder(const QCommandLineParser& parser, QString* error);
     bool readBatch(const QCommandLineParser& parser, QString* error);
-    // False when a filter names a field type that does not exist: then no todo matches.
-    bool setFieldFilters(Orvel::Pool* pool, Orvel::Query* query) const;
     void setFilters(Orvel::Query* query) const;
     QList<Orvel::Todo*> shownTodos(const Orvel::Query* query) const;
     bool matchesSearch(const Orvel::Todo* todo) const;
     void print(const QList<Orvel::Todo*>& todos) const;
 
-    int m_doneFilter = -1;
-    QDateTime m_from;
-    QDateTime m_to;
-    QList<QPair<QString, QString>> m_fieldFilters;
+    TodoFilterOptions m_filters;
     int m_sortOrder = 0;
     int m_batchSize = 0;
     int m_page = 1;
