@@ -115,145 +115,139 @@ class TestDisposal : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void freedOnceWritten_data();
-    void freedOnceWritten();
-    void childDisposedAloneLeavesItsParent();
-    void refusesOwnedRecordsAndFollowsUndeletes();
-    void unwrittenRecordsGoWithReloadOrPool();
-};
-
-void TestDisposal::freedOnceWritten_data()
-{
-    QTest::addColumn<int>("scenario");
-    QTest::addColumn<QString>("rows");
-    QTest::addColumn<int>("liveTodos");
-
-    // Rows of TODO_PROJECT, RECURRENCE, ALARM, BINARY, FIELD, FIELD_TYPE, and sqlite_sequence
-    // entries (one per table that ever had a row inserted).
-    QTest::newRow("stored todo with its children") << int(StoredTodo) << "0|0|0|0|0|1|5" << 0;
-    QTest::newRow("never-stored todo: no insert") << int(NeverStoredTodo) << "0|0|0|0|0|1|1" << 0;
-    QTest::newRow("sample takes its rule") << int(Sample) << "0|0|0|0|0|0|2" << 0;
-    QTest::newRow("rule takes its sample") << int(Rule) << "0|0|0|0|0|0|2" << 0;
-    QTest::newRow("field type with a value on a live todo")
-        << int(FieldTypeOnLiveTodo) << "1|0|0|0|0|0|3" << 1;
-}
-
-void TestDisposal::freedOnceWritten()
-{
-    QFETCH(int, scenario);
-    QFETCH(QString, rows);
-    QFETCH(int, liveTodos);
-    OrvelTest::LogCapture log;
+    void freedOnceWritten_data()
     {
-        StartedPool started(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'));
-        Pool& pool = started.pool;
-        const Watched disposed = deleteAndDispose(Scenario(scenario), pool);
-        QVERIFY(noneFreed(disposed));
+        QTest::addColumn<int>("scenario");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("liveTodos");
 
-        pool.synchronizeToDatabase();
-        QVERIFY(allFreed(disposed));
-        QCOMPARE(started.rows(), rows);
-        QCOMPARE(pool.todos->size(), liveTodos);
-        // Nothing came back: no rule or child relisted, the live todo not marked modified.
-        QVERIFY(pool.recurrences->isEmpty());
-        QVERIFY(pool.samples->isEmpty());
-        QVERIFY(pool.alarms->isEmpty());
-        QVERIFY(pool.fields->isEmpty());
-        QCOMPARE(pool.unsynchronizedEntities->size(), 0);
-        if (liveTodos)
-            QVERIFY(pool.todos->constFirst()->fields->isEmpty());
-        for (const FieldType* type : std::as_const(*pool.fieldTypes))
-            QVERIFY(type->fields->isEmpty());
+        // Rows of TODO_PROJECT, RECURRENCE, ALARM, BINARY, FIELD, FIELD_TYPE, and sqlite_sequence
+        // entries (one per table that ever had a row inserted).
+        QTest::newRow("stored todo with its children") << int(StoredTodo) << "0|0|0|0|0|1|5" << 0;
+        QTest::newRow("never-stored todo: no insert")
+            << int(NeverStoredTodo) << "0|0|0|0|0|1|1" << 0;
+        QTest::newRow("sample takes its rule") << int(Sample) << "0|0|0|0|0|0|2" << 0;
+        QTest::newRow("rule takes its sample") << int(Rule) << "0|0|0|0|0|0|2" << 0;
+        QTest::newRow("field type with a value on a live todo")
+            << int(FieldTypeOnLiveTodo) << "1|0|0|0|0|0|3" << 1;
     }
-    QCOMPARE(log.lines(), QList<QByteArray>());
-}
 
-void TestDisposal::childDisposedAloneLeavesItsParent()
-{
-    StartedPool started(QStringLiteral("child"));
-    Pool& pool = started.pool;
-    Todo* todo = pool.newTodo();
-    Alarm* kept = pool.newAlarm();
-    QPointer<Alarm> disposed = pool.newAlarm();
-    todo->addAlarm(kept);
-    todo->addAlarm(disposed);
-    pool.synchronizeToDatabase();
-    pool.deleteTodo(todo);
-    QVERIFY(pool.disposeDeleted(disposed));
+    void freedOnceWritten()
+    {
+        QFETCH(int, scenario);
+        QFETCH(QString, rows);
+        QFETCH(int, liveTodos);
+        OrvelTest::LogCapture log;
+        {
+            StartedPool started(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'));
+            Pool& pool = started.pool;
+            const Watched disposed = deleteAndDispose(Scenario(scenario), pool);
+            QVERIFY(noneFreed(disposed));
 
-    todo->setIsDeleted(false);
-    QCOMPARE(*todo->alarms, QList<Alarm*>{kept});
-    QCOMPARE(*pool.alarms, QList<Alarm*>{kept});
-    pool.synchronizeToDatabase();
-    QVERIFY(disposed.isNull());
-    // An undeleted record keeps its removal mark, so every row goes all the same.
-    QCOMPARE(started.rows(), QStringLiteral("0|0|0|0|0|0|2"));
-}
+            pool.synchronizeToDatabase();
+            QVERIFY(allFreed(disposed));
+            QCOMPARE(started.rows(), rows);
+            QCOMPARE(pool.todos->size(), liveTodos);
+            // Nothing came back: no rule or child relisted, the live todo not marked modified.
+            QCOMPARE(QList<int>({int(pool.recurrences->size()), int(pool.samples->size()),
+                                 int(pool.alarms->size()), int(pool.fields->size()),
+                                 int(pool.unsynchronizedEntities->size())}),
+                     QList<int>({0, 0, 0, 0, 0}));
+            if (liveTodos)
+                QVERIFY(pool.todos->constFirst()->fields->isEmpty());
+            for (const FieldType* type : std::as_const(*pool.fieldTypes))
+                QVERIFY(type->fields->isEmpty());
+        }
+        QCOMPARE(log.lines(), QList<QByteArray>());
+    }
 
-void TestDisposal::refusesOwnedRecordsAndFollowsUndeletes()
-{
-    StartedPool started(QStringLiteral("owned"));
-    Pool& pool = started.pool;
-    Todo* todo = pool.newTodo();
-    QCOMPARE(pool.disposeDeleted(todo), false);
-    QCOMPARE(pool.disposeDeleted(nullptr), false);
+    void childDisposedAloneLeavesItsParent()
+    {
+        StartedPool started(QStringLiteral("child"));
+        Pool& pool = started.pool;
+        Todo* todo = pool.newTodo();
+        Alarm* kept = pool.newAlarm();
+        QPointer<Alarm> disposed = pool.newAlarm();
+        todo->addAlarm(kept);
+        todo->addAlarm(disposed);
+        pool.synchronizeToDatabase();
+        pool.deleteTodo(todo);
+        QVERIFY(pool.disposeDeleted(disposed));
 
-    // Undeleting a record handed over gives it back to the pool.
-    pool.deleteTodo(todo);
-    QVERIFY(pool.disposeDeleted(todo));
-    todo->setIsDeleted(false);
-    pool.synchronizeToDatabase();
-    QCOMPARE(*pool.todos, QList<Todo*>{todo});
+        todo->setIsDeleted(false);
+        QCOMPARE(*todo->alarms, QList<Alarm*>{kept});
+        QCOMPARE(*pool.alarms, QList<Alarm*>{kept});
+        pool.synchronizeToDatabase();
+        QVERIFY(disposed.isNull());
+        // An undeleted record keeps its removal mark, so every row goes all the same.
+        QCOMPARE(started.rows(), QStringLiteral("0|0|0|0|0|0|2"));
+    }
 
-    // Handed over, undeleted and deleted again with a child it did not have before: the child
-    // goes with it.
-    QPointer<Todo> redeleted = todo;
-    pool.deleteTodo(todo);
-    QVERIFY(pool.disposeDeleted(todo));
-    todo->setIsDeleted(false);
-    QPointer<Alarm> added = pool.newAlarm();
-    todo->addAlarm(added);
-    pool.deleteTodo(todo);
-    // Not handed over again yet: the caller's, not freed.
-    pool.synchronizeToDatabase();
-    QVERIFY(!redeleted.isNull());
-    QVERIFY(pool.disposeDeleted(todo));
-    pool.synchronizeToDatabase();
-    QVERIFY(redeleted.isNull());
-    QVERIFY(added.isNull());
-    QVERIFY(pool.alarms->isEmpty());
-}
+    void refusesOwnedRecordsAndFollowsUndeletes()
+    {
+        StartedPool started(QStringLiteral("owned"));
+        Pool& pool = started.pool;
+        Todo* todo = pool.newTodo();
+        QCOMPARE(pool.disposeDeleted(todo), false);
+        QCOMPARE(pool.disposeDeleted(nullptr), false);
 
-void TestDisposal::unwrittenRecordsGoWithReloadOrPool()
-{
-    auto started = std::make_unique<StartedPool>(QStringLiteral("unwritten"));
-    Pool* pool = &started->pool;
-    Todo* todo = todoWithChildren(*pool);
-    pool->synchronizeToDatabase();
-    const int id = todo->id;
+        // Undeleting a record handed over gives it back to the pool.
+        pool.deleteTodo(todo);
+        QVERIFY(pool.disposeDeleted(todo));
+        todo->setIsDeleted(false);
+        pool.synchronizeToDatabase();
+        QCOMPARE(*pool.todos, QList<Todo*>{todo});
 
-    // A reload drops the deletion with the record: the todo is loaded again from its row.
-    QPointer<Todo> dropped = todo;
-    pool->deleteTodo(todo);
-    pool->disposeDeleted(todo);
-    pool->start();
-    QVERIFY(dropped.isNull());
-    QVERIFY(pool->todoById(id));
+        // Handed over, undeleted and deleted again with a child it did not have before: the child
+        // goes with it.
+        QPointer<Todo> redeleted = todo;
+        pool.deleteTodo(todo);
+        QVERIFY(pool.disposeDeleted(todo));
+        todo->setIsDeleted(false);
+        QPointer<Alarm> added = pool.newAlarm();
+        todo->addAlarm(added);
+        pool.deleteTodo(todo);
+        // Not handed over again yet: the caller's, not freed.
+        pool.synchronizeToDatabase();
+        QVERIFY(!redeleted.isNull());
+        QVERIFY(pool.disposeDeleted(todo));
+        pool.synchronizeToDatabase();
+        QVERIFY(redeleted.isNull());
+        QVERIFY(added.isNull());
+        QVERIFY(pool.alarms->isEmpty());
+    }
 
-    // An alarm moved to a todo without a row cannot be written once deleted: the pool frees it
-    // when it is deleted itself.
-    QPointer<Alarm> failing = pool->alarms->constFirst();
-    failing->setTodo(pool->newTodo());
-    pool->deleteAlarm(failing);
-    pool->disposeDeleted(failing);
-    OrvelTest::LogCapture log;
-    pool->synchronizeToDatabase();
-    QVERIFY(!failing.isNull());
-    QCOMPARE(*pool->unsynchronizedEntities, QList<Entity*>{failing.data()});
-    started.reset();
-    QVERIFY(failing.isNull());
-    QCOMPARE(log.lines().size(), 2);
-}
+    void unwrittenRecordsGoWithReloadOrPool()
+    {
+        auto started = std::make_unique<StartedPool>(QStringLiteral("unwritten"));
+        Pool* pool = &started->pool;
+        Todo* todo = todoWithChildren(*pool);
+        pool->synchronizeToDatabase();
+        const int id = todo->id;
+
+        // A reload drops the deletion with the record: the todo is loaded again from its row.
+        QPointer<Todo> dropped = todo;
+        pool->deleteTodo(todo);
+        pool->disposeDeleted(todo);
+        pool->start();
+        QVERIFY(dropped.isNull());
+        QVERIFY(pool->todoById(id));
+
+        // An alarm moved to a todo without a row cannot be written once deleted: the pool frees it
+        // when it is deleted itself.
+        QPointer<Alarm> failing = pool->alarms->constFirst();
+        failing->setTodo(pool->newTodo());
+        pool->deleteAlarm(failing);
+        pool->disposeDeleted(failing);
+        OrvelTest::LogCapture log;
+        pool->synchronizeToDatabase();
+        QVERIFY(!failing.isNull());
+        QCOMPARE(*pool->unsynchronizedEntities, QList<Entity*>{failing.data()});
+        started.reset();
+        QVERIFY(failing.isNull());
+        QCOMPARE(log.lines().size(), 2);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDisposal)
 #include "tst_disposal.moc"

@@ -23,6 +23,8 @@ using OrvelTest::LogCapture;
 
 namespace {
 
+using OrvelTest::databasePath;
+using OrvelTest::release;
 using OrvelTest::utc;
 using OrvelTest::wallClock;
 
@@ -31,20 +33,6 @@ QString uniqueName()
 {
     static int number = 0;
     return QStringLiteral("pool-%1").arg(++number);
-}
-
-QString pathOf(const QString& name)
-{
-    return OrvelTest::homeDirectory() + QLatin1Char('/') + name + QStringLiteral(".sqlite");
-}
-
-// A deleted record has left the pool, which no longer frees it: the test frees it like a front
-// end would, after detaching it from the pool so that its destructor reports nothing back.
-void release(Pool& pool, Entity* record)
-{
-    QObject::disconnect(record, nullptr, &pool, nullptr);
-    pool.unsynchronizedEntities->removeAll(record);
-    delete record;
 }
 
 // Makes one record of a kind, reads the pool's list for that kind and deletes a record of it.
@@ -168,9 +156,9 @@ QString childRow(const char* table, int id, int parentId, int second = 0)
 std::unique_ptr<Pool> startWithRows(const QString& rows, QStringList* logged = nullptr)
 {
     const QString name = uniqueName();
-    delete new Pool(pathOf(name), name + QStringLiteral("-schema"));
-    OrvelTest::sqlite3(pathOf(name), rows);
-    auto pool = std::make_unique<Pool>(pathOf(name), name);
+    delete new Pool(databasePath(name), name + QStringLiteral("-schema"));
+    OrvelTest::sqlite3(databasePath(name), rows);
+    auto pool = std::make_unique<Pool>(databasePath(name), name);
     LogCapture log;
     pool->start();
     if (logged)
@@ -201,7 +189,7 @@ private Q_SLOTS:
         first->newTodo()->setNote(QStringLiteral("kept in the default database"));
 
         // A pool built directly is not the instance, but its end resets the instance too.
-        auto* direct = new Pool(pathOf(uniqueName()), QStringLiteral("direct"));
+        auto* direct = new Pool(databasePath(uniqueName()), QStringLiteral("direct"));
         QCOMPARE(Pool::instance(), first);
         QSignalSpy directDied(direct, &Pool::poolDied);
         delete direct;
@@ -242,7 +230,7 @@ private Q_SLOTS:
     {
         QFETCH(Kind, kind);
         const QString name = uniqueName();
-        Pool pool(pathOf(name), name);
+        Pool pool(databasePath(name), name);
         pool.start();
         Entity* record = kind.make(pool);
         QVERIFY(record->isNew);
@@ -266,14 +254,14 @@ private Q_SLOTS:
         // Not freed: still a valid, deleted record that waits to be written.
         QCOMPARE(doomed->isRemoved, true);
         QCOMPARE(pool.unsynchronizedEntities->count(doomed), 1);
-        release(pool, doomed);
+        release(&pool, doomed);
         pool.unsynchronizedEntities->clear();
     }
 
     void lookupsSearchOnlyTheirOwnList()
     {
         const QString name = uniqueName();
-        Pool pool(pathOf(name), name);
+        Pool pool(databasePath(name), name);
         pool.start();
         Todo* todo = pool.newTodo();
         Todo* sample = pool.newSample();
@@ -304,7 +292,7 @@ private Q_SLOTS:
     {
         const QString name = uniqueName();
         const QString countTodos = QStringLiteral("SELECT count(*) FROM TODO_PROJECT;");
-        Pool pool(pathOf(name), name);
+        Pool pool(databasePath(name), name);
         pool.newTodo();
         pool.newQuery();
         pool.start();
@@ -313,7 +301,7 @@ private Q_SLOTS:
         pool.newTodo();
         pool.newFieldType();
         pool.synchronizeToDatabase();
-        QCOMPARE(OrvelTest::sqlite3(pathOf(name), countTodos), QStringLiteral("1"));
+        QCOMPARE(OrvelTest::sqlite3(databasePath(name), countTodos), QStringLiteral("1"));
         pool.newAlarm();
         pool.newQuery();
 
@@ -323,7 +311,7 @@ private Q_SLOTS:
         QCOMPARE(pool.started, true);
         QVERIFY(pool.todos->isEmpty() && pool.fieldTypes->isEmpty() && pool.alarms->isEmpty());
         QVERIFY(pool.queries->isEmpty() && pool.unsynchronizedEntities->isEmpty());
-        QCOMPARE(OrvelTest::sqlite3(pathOf(name), countTodos), QStringLiteral("0"));
+        QCOMPARE(OrvelTest::sqlite3(databasePath(name), countTodos), QStringLiteral("0"));
         // The new database works: a record written now is stored under the first key.
         Todo* todo = pool.newTodo();
         pool.synchronizeToDatabase();
@@ -405,11 +393,9 @@ private Q_SLOTS:
         QCOMPARE(*second->todos, QList<Todo*>{todo});
         QCOMPARE(*sample->alarms, QList<Alarm*>{sampleAlarm});
         // A second rule of the sample takes it over; the first, already linked, is left without.
-        QCOMPARE(second->sample, sample);
-        QCOMPARE(sample->recurrence, second);
-        QCOMPARE(sample->recurrence_id, 8);
-        QCOMPARE(first->sample, nullptr);
-        QCOMPARE(first->sample_id, INT_MIN);
+        QCOMPARE(QList<QObject*>({second->sample, sample->recurrence, first->sample}),
+                 QList<QObject*>({sample, second, nullptr}));
+        QCOMPARE(QList<int>({sample->recurrence_id, first->sample_id}), QList<int>({8, INT_MIN}));
         QCOMPARE(*pool->unsynchronizedEntities, QList<Entity*>{first});
 
         // Linking carries an alarm from the device's zone into its todo's once: 10:00 UTC reads
@@ -420,12 +406,11 @@ private Q_SLOTS:
 
         // Linked children keep their own stored times, while a parent modified by the linking of
         // a child keeps the time of that linking.
-        const QDateTime storedTime(QDate(2001, 2, 3), QTime(4, 5, 6, 7), Qt::UTC);
-        QCOMPARE(todoAlarm->lastModDate, storedTime);
-        QCOMPARE(pool->fieldTypeById(5)->lastModDate, storedTime);
-        QCOMPARE(pool->todoById(2)->lastModDate, storedTime);
-        QCOMPARE(todo->lastModDate, utc(2015, 1, 14, 11, 0));
-        QCOMPARE(sample->lastModDate, utc(2015, 1, 14, 11, 0));
+        const QDateTime storedTime = utc(2001, 2, 3, 4, 5, 6, 7), linked = utc(2015, 1, 14, 11, 0);
+        QCOMPARE(QList<QDateTime>({todoAlarm->lastModDate, pool->fieldTypeById(5)->lastModDate,
+                                   pool->todoById(2)->lastModDate, todo->lastModDate,
+                                   sample->lastModDate}),
+                 QList<QDateTime>({storedTime, storedTime, storedTime, linked, linked}));
     }
 
     void instanceTodosCopiesEveryOccurrenceUpToUntil_data()
@@ -475,7 +460,7 @@ private Q_SLOTS:
         QFETCH(QList<QDateTime>, starts);
         QFETCH(int, alarmLead);
         const QString name = uniqueName();
-        auto pool = std::make_unique<Pool>(pathOf(name), name);
+        auto pool = std::make_unique<Pool>(databasePath(name), name);
         pool->start();
         const Rule rule = makeRule(pool.get(), Repeats(repeats), repeatsOn, every, zone);
         const Rule other = makeRule(pool.get(), Weekly, QStringLiteral("0000100"), 1);
@@ -546,7 +531,7 @@ private Q_SLOTS:
         QFETCH(QList<QDateTime>, starts);
         QFETCH(QDateTime, movedTo);
         const QString name = uniqueName();
-        Pool pool(pathOf(name), name);
+        Pool pool(databasePath(name), name);
         pool.start();
         const Rule rule = makeRule(&pool, Daily, QString(), 2);
         rule.recurrence->instancing_date = instancedUpTo;
@@ -570,7 +555,7 @@ private Q_SLOTS:
     void updateSampleWithTodoReplacesTheSample()
     {
         const QString name = uniqueName();
-        Pool pool(pathOf(name), name);
+        Pool pool(databasePath(name), name);
         pool.start();
         const Rule rule = makeRule(&pool, Daily, QString(), 1);
         Todo* todo = pool.newTodo();
@@ -625,7 +610,7 @@ private Q_SLOTS:
     void updateTodoAlarmTakesPlainValues()
     {
         const QString name = uniqueName();
-        Pool pool(pathOf(name), name);
+        Pool pool(databasePath(name), name);
         pool.start();
         Todo* todo = pool.newTodo();
         todo->setTimeZone(QStringLiteral("+05:45"));
@@ -639,20 +624,21 @@ private Q_SLOTS:
         pool.updateTodoAlarm(todo->id, alarm->id, 1, 1, 1421236800u);
         QCOMPARE(alarm->alarmTime(UTC), utc(2015, 1, 14, 7, 15));
         QCOMPARE(alarm->alarmTime(Stored), wallClock(2015, 1, 14, 13, 0));
-        QCOMPARE(alarm->is_active, true);
-        QCOMPARE(todo->is_done, true);
-        QCOMPARE(pool.unsynchronizedEntities->count(alarm), 1);
-        QCOMPARE(pool.unsynchronizedEntities->count(todo), 1);
+        // is_active, is_done, and each of the alarm and the todo listed once as unsaved.
+        QCOMPARE(QList<int>({alarm->is_active, todo->is_done,
+                             int(pool.unsynchronizedEntities->count(alarm)),
+                             int(pool.unsynchronizedEntities->count(todo))}),
+                 QList<int>({1, 1, 1, 1}));
         // Nothing is saved yet; 2 means false.
-        QCOMPARE(
-            OrvelTest::sqlite3(pathOf(name), QStringLiteral("SELECT is_done FROM TODO_PROJECT;")),
-            QStringLiteral("0"));
+        QCOMPARE(OrvelTest::sqlite3(databasePath(name),
+                                    QStringLiteral("SELECT is_done FROM TODO_PROJECT;")),
+                 QStringLiteral("0"));
         pool.updateTodoAlarm(todo->id, alarm->id, 2, 2, 1421236800u);
-        QCOMPARE(alarm->is_active, false);
-        QCOMPARE(todo->is_done, false);
+        QCOMPARE(QList<bool>({alarm->is_active, todo->is_done}), QList<bool>({false, false}));
         pool.synchronizeToDatabase();
-        QCOMPARE(OrvelTest::sqlite3(pathOf(name), QStringLiteral("SELECT alarm_time FROM ALARM;")),
-                 QStringLiteral("2015-01-14 07:15:00.000"));
+        QCOMPARE(
+            OrvelTest::sqlite3(databasePath(name), QStringLiteral("SELECT alarm_time FROM ALARM;")),
+            QStringLiteral("2015-01-14 07:15:00.000"));
     }
 };
 

@@ -17,26 +17,10 @@ using OrvelTest::LogCapture;
 
 namespace {
 
-QString databasePath(const QString& name)
-{
-    return OrvelTest::homeDirectory() + QLatin1Char('/') + name + QStringLiteral(".sqlite");
-}
-
+using OrvelTest::databasePath;
+using OrvelTest::release;
+using OrvelTest::sqlite3;
 using OrvelTest::wallClock;
-
-QString query(const QString& path, const QString& sql)
-{
-    return OrvelTest::sqlite3(path, sql);
-}
-
-// A deleted record has left the pool, which no longer frees it: the test frees it like a front
-// end would, after detaching it from the pool so that its destructor reports nothing back.
-void release(Pool* pool, Entity* record)
-{
-    QObject::disconnect(record, nullptr, pool, nullptr);
-    pool->unsynchronizedEntities->removeAll(record);
-    delete record;
-}
 
 // The records of the whole-life scenario: a todo with an alarm, an attachment and a field value,
 // and a rule with its sample and one instance; their identifiers are kept across restarts.
@@ -137,9 +121,9 @@ private Q_SLOTS:
         QCOMPARE(pool->unsynchronizedEntities->size(), 0);
         // Undeleting does not take back the removal mark that deleting set: the undeleted instance
         // is written and then its row is deleted.
-        QCOMPARE(query(database,
-                       QStringLiteral("SELECT (SELECT count(*) FROM ALARM) || (SELECT count(*) "
-                                      "FROM FIELD) || (SELECT count(*) FROM TODO_PROJECT);")),
+        QCOMPARE(sqlite3(database,
+                         QStringLiteral("SELECT (SELECT count(*) FROM ALARM) || (SELECT count(*) "
+                                        "FROM FIELD) || (SELECT count(*) FROM TODO_PROJECT);")),
                  QStringLiteral("002"));
         release(pool, alarm);
         release(pool, field);
@@ -177,11 +161,11 @@ private Q_SLOTS:
         pool.synchronizeToDatabase();
         QCOMPARE(log.lines().size(), 0);
         QCOMPARE(pool.unsynchronizedEntities->size(), 0);
-        QCOMPARE(query(path, QStringLiteral("SELECT todo_id FROM ALARM;")),
+        QCOMPARE(sqlite3(path, QStringLiteral("SELECT todo_id FROM ALARM;")),
                  QString::number(todo->id));
-        QCOMPARE(
-            query(path, QStringLiteral("SELECT recurrence_id FROM TODO_PROJECT ORDER BY todo_id;")),
-            QStringLiteral("-1\n%1\n%1").arg(recurrence->id));
+        QCOMPARE(sqlite3(path, QStringLiteral(
+                                   "SELECT recurrence_id FROM TODO_PROJECT ORDER BY todo_id;")),
+                 QStringLiteral("-1\n%1\n%1").arg(recurrence->id));
     }
 
     void recordsThatCannotSaveStayListedInOrder()
@@ -198,7 +182,7 @@ private Q_SLOTS:
             log.messages(),
             QStringList{"ERROR Synchronization failed!  2  entities remained unsynchronized."});
         QCOMPARE(*pool.unsynchronizedEntities, (QList<Entity*>{orphanAlarm, orphanField}));
-        QCOMPARE(query(path, QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")),
+        QCOMPARE(sqlite3(path, QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")),
                  QStringLiteral("1"));
 
         // Once they can be saved, the next call writes them.
@@ -256,19 +240,20 @@ private Q_SLOTS:
         const int count = 100000;
         const QString path = databasePath(QStringLiteral("many"));
         delete new Pool(path, QStringLiteral("many-schema"));
-        query(path,
-              QStringLiteral(
-                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                  "INSERT INTO TODO_PROJECT (todo_id, start_date, end_date, time_zone, "
-                  "last_mod_date, creation_date, status, is_done, note, format_string, is_deleted, "
-                  "recurrence_id, is_sample) SELECT i, '2015-01-14 08:00:00.000', "
-                  "'2015-01-14 09:00:00.000', '+01:00', '2015-01-01 00:00:00.000', "
-                  "'2015-01-01 00:00:00.000', 0, 0, 'todo ' || i, '', 0, -1, 0 FROM n;"
-                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                  "INSERT INTO ALARM (alarm_id, todo_id, last_mod_date, alarm_time, is_active, "
-                  "snooze, snooze_interval, is_deleted) SELECT i, %1 + 1 - i, "
-                  "'2015-01-01 00:00:00.000', '2015-01-14 07:45:00.000', 1, 0, 5, 0 FROM n;")
-                  .arg(count));
+        sqlite3(
+            path,
+            QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                "INSERT INTO TODO_PROJECT (todo_id, start_date, end_date, time_zone, "
+                "last_mod_date, creation_date, status, is_done, note, format_string, is_deleted, "
+                "recurrence_id, is_sample) SELECT i, '2015-01-14 08:00:00.000', "
+                "'2015-01-14 09:00:00.000', '+01:00', '2015-01-01 00:00:00.000', "
+                "'2015-01-01 00:00:00.000', 0, 0, 'todo ' || i, '', 0, -1, 0 FROM n;"
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                "INSERT INTO ALARM (alarm_id, todo_id, last_mod_date, alarm_time, is_active, "
+                "snooze, snooze_interval, is_deleted) SELECT i, %1 + 1 - i, "
+                "'2015-01-01 00:00:00.000', '2015-01-14 07:45:00.000', 1, 0, 5, 0 FROM n;")
+                .arg(count));
 
         // Processor time, not wall time: the machine may be busy with other work.
         const std::clock_t begin = std::clock();
@@ -306,8 +291,8 @@ private Q_SLOTS:
         const double seconds = double(std::clock() - begin) / CLOCKS_PER_SEC;
         qInfo("Saving %d new todos with one alarm each: %.1f s", count, seconds);
         QVERIFY(pool.unsynchronizedEntities->isEmpty());
-        QCOMPARE(query(path, QStringLiteral("SELECT count(*) FROM ALARM JOIN TODO_PROJECT USING "
-                                            "(todo_id);")),
+        QCOMPARE(sqlite3(path, QStringLiteral("SELECT count(*) FROM ALARM JOIN TODO_PROJECT USING "
+                                              "(todo_id);")),
                  QString::number(count));
         QVERIFY2(seconds < 60, qPrintable(QStringLiteral("took %1 s").arg(seconds)));
     }

@@ -285,15 +285,14 @@ private Q_SLOTS:
             alarm.setIsDeleted(step == QLatin1Char('t'));
 
         const bool attached = !sequence.endsWith(QLatin1Char('t'));
-        QCOMPARE(int(deleted.count()), deletedSignals);
-        QCOMPARE(int(undeleted.count()), undeletedSignals);
-        QCOMPARE(unsynchronized.count(), 1);
-        QCOMPARE(alarm.isDeleted, !attached);
-        QCOMPARE(alarm.isRemoved, removed);
+        // Signals deleted|undeleted|unsynchronized, isDeleted, isRemoved, listed, todo_id.
+        QCOMPARE(
+            QList<int>({int(deleted.count()), int(undeleted.count()), int(unsynchronized.count()),
+                        alarm.isDeleted, alarm.isRemoved, todo.alarms->contains(&alarm),
+                        alarm.todo_id}),
+            QList<int>({deletedSignals, undeletedSignals, 1, !attached, removed, attached, 3}));
         QCOMPARE(alarm.todo, attached ? &todo : nullptr);
-        QCOMPARE(todo.alarms->contains(&alarm), attached);
         QCOMPARE(alarm.detachedTodo, attached ? nullptr : &todo);
-        QCOMPARE(alarm.todo_id, 3);
     }
 
     void save_data()
@@ -472,15 +471,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("victim");
         QTest::addColumn<bool>("deletedFirst");
         QTest::addColumn<QStringList>("destroyed");
-        QTest::newRow("live todo") << "T" << false
-                                   << QStringList{"destroyed A1", "destroyed A2", "destroyed B",
-                                                  "destroyed F", "destroyed T"};
-        // A deleted todo first restores its children, so that they unlink themselves as they
-        // go.
-        QTest::newRow("deleted todo, children detached")
-            << "T" << true
-            << QStringList{"destroyed A1", "destroyed A2", "destroyed B", "destroyed F",
-                           "destroyed T"};
+        const QStringList todoAndChildren{"destroyed A1", "destroyed A2", "destroyed B",
+                                          "destroyed F", "destroyed T"};
+        QTest::newRow("live todo") << "T" << false << todoAndChildren;
+        // A deleted todo first restores its children, so that they unlink themselves as they go.
+        QTest::newRow("deleted todo, children detached") << "T" << true << todoAndChildren;
         QTest::newRow("live sample unlinks its rule") << "S" << false << QStringList{"destroyed S"};
         QTest::newRow("deleted rule unlinks sample and instances")
             << "R" << true << QStringList{"destroyed R"};
@@ -672,12 +667,12 @@ private Q_SLOTS:
         recurrence.range_end = utc(2014, 3, 31, 18);
 
         recurrence.setSample(&east);
-        QCOMPARE(recurrence.sample_id, 5);
         QCOMPARE(east.recurrence, &recurrence);
-        QCOMPARE(east.recurrence_id, -1); // the rule has no row yet
-        QCOMPARE(recurrence.range_start, utc(2014, 3, 1, 7));
-        QCOMPARE(recurrence.range_end, utc(2014, 3, 31, 16));
-        QCOMPARE(recurrence.instancing_date, utc(2010, 6, 1));
+        // sample_id, and recurrence_id -1 as the rule has no row yet.
+        QCOMPARE(QList<int>({recurrence.sample_id, east.recurrence_id}), QList<int>({5, -1}));
+        QCOMPARE(QList<QDateTime>(
+                     {recurrence.range_start, recurrence.range_end, recurrence.instancing_date}),
+                 QList<QDateTime>({utc(2014, 3, 1, 7), utc(2014, 3, 31, 16), utc(2010, 6, 1)}));
 
         recurrence.id = 9;
         recurrence.setSample(&west);

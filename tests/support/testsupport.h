@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <orvel/entity.h>
+#include <orvel/pool.h>
 
 namespace OrvelTest {
 
@@ -24,6 +26,21 @@ QString homeDirectory();
 
 // The default database path of the library inside the temporary home.
 QString defaultDatabasePath();
+
+// A database file in the temporary home, named for the pool connection that uses it.
+inline QString databasePath(const QString& name)
+{
+    return homeDirectory() + QLatin1Char('/') + name + QStringLiteral(".sqlite");
+}
+
+// A deleted record has left the pool, which no longer frees it: the test frees it like a front
+// end would, after detaching it from the pool so that its destructor reports nothing back.
+inline void release(Orvel::Pool* pool, Orvel::Entity* record)
+{
+    QObject::disconnect(record, nullptr, pool, nullptr);
+    pool->unsynchronizedEntities->removeAll(record);
+    delete record;
+}
 
 // Runs the sqlite3 command-line program on a database file and returns its standard output
 // with the trailing newline removed. Fails the current test when sqlite3 cannot be run.
