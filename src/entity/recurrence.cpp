@@ -1,6 +1,7 @@
 #include "debug/log.h"
 #include "entity/relationlist_p.h"
 #include "entity/rememberedrecords_p.h"
+#include "entity/repeatsonlayout_p.h"
 #include "entity/timezone.h"
 
 #include <climits>
@@ -17,14 +18,7 @@ const char instancingDateStoredWarning[] =
     "Stored should not be in use with instancing_date, local time returned";
 
 const int noRecurrence = -1;
-const int weeklyLength = 7;
-const int monthlyByDayLength = 29;
-const int monthlyByWeekdayLength = 14;
-const int firstWeekPosition = 1;
-const int weekPositions = 5;
-const int lastDayPosition = 6;
-const int firstWeekdayPosition = 7;
-const int weekdayPositions = 7;
+using namespace RepeatsOnLayout;
 
 const QChar marked = QLatin1Char('1');
 const QChar unmarked = QLatin1Char('0');

@@ -1,19 +1,16 @@
 #include "rulemapping.h"
 
+#include "entity/repeatsonlayout_p.h"
+
 #include <cstdlib>
 
 namespace Orvel {
 
 namespace {
 
-constexpr int weekFlagCount = 5;
-constexpr int lastWeekPosition = 5;
-constexpr int lastDayPosition = 6;
-constexpr int firstWeekdayPosition = 7;
-constexpr int monthlyByWeekLength = 14;
-constexpr int monthlyByDayLength = 29;
+using namespace RepeatsOnLayout;
+
 constexpr int daysInWeek = 7;
-constexpr int lastMonthDay = 28;
 
 bool isEnd(short value)
 {
@@ -80,7 +77,7 @@ bool RuleMapping::toRecurrence(const RuleValues& rule, icalrecurrencetype* recur
         return true;
     case Monthly:
         if (rule.repeatsOn.size() != monthlyByDayLength &&
-            rule.repeatsOn.size() != monthlyByWeekLength)
+            rule.repeatsOn.size() != monthlyByWeekdayLength)
             return false;
         recurrence->freq = ICAL_MONTHLY_RECURRENCE;
         monthlyToRecurrence(rule.repeatsOn, recurrence);
@@ -227,7 +224,7 @@ bool RuleMapping::monthlyFrom(const icalrecurrencetype& recurrence, const QDate&
     if (weekDays)
         return monthlyByWeekdayFrom(recurrence, rule, dropped);
     if (monthDays == 1 && recurrence.by_month_day[0] == -1) {
-        rule->repeatsOn = flagsWith(monthlyByWeekLength, 0);
+        rule->repeatsOn = flagsWith(monthlyByWeekdayLength, 0);
         rule->repeatsOn[lastDayPosition] = QLatin1Char('1');
         return true;
     }
@@ -255,7 +252,7 @@ bool RuleMapping::monthlyByWeekdayFrom(const icalrecurrencetype& recurrence, Rul
                                        QStringList* dropped)
 {
     const int position = icalrecurrencetype_day_position(recurrence.by_day[0]);
-    QString pattern = flagsWith(monthlyByWeekLength, 0);
+    QString pattern = flagsWith(monthlyByWeekdayLength, 0);
     const int days = countOf(recurrence.by_day);
     for (int i = 0; i < days; ++i) {
         if (icalrecurrencetype_day_position(recurrence.by_day[i]) != position) {
@@ -264,7 +261,7 @@ bool RuleMapping::monthlyByWeekdayFrom(const icalrecurrencetype& recurrence, Rul
         }
         pattern[firstWeekdayPosition + qtWeekday(recurrence.by_day[i]) - 1] = QLatin1Char('1');
     }
-    if (position == 0 || position < -1 || position > weekFlagCount - 1) {
+    if (position == 0 || position < -1 || position > weekPositions - 1) {
         dropped->append(position == 0 ? QStringLiteral("BYDAY without ordinal in a monthly rule")
                                       : QStringLiteral("BYDAY with the ordinal %1").arg(position));
         return false;

@@ -1,4 +1,5 @@
 #include "debug/log.h"
+#include "entity/repeatsonlayout_p.h"
 
 #include <orvel/alarm.h>
 #include <orvel/field.h>
@@ -15,9 +16,9 @@ const char missingIntervalMessage[] =
     "Can't query recurring todos, set the active query interval first!";
 
 // Positions of the monthly pattern by week of the month.
-const int lastWeekPosition = 5;
-const int lastDayPosition = 6;
-const int weekdayPositionBase = 6; // plus dayOfWeek(): 7 = Monday to 13 = Sunday
+using namespace RepeatsOnLayout;
+// Plus dayOfWeek(): 7 = Monday to 13 = Sunday.
+const int weekdayPositionBase = firstWeekdayPosition - 1;
 
 QDateTime noOccurrence()
 {
