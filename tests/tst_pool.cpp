@@ -254,7 +254,7 @@ private Q_SLOTS:
         // Not freed: still a valid, deleted record that waits to be written.
         QCOMPARE(doomed->isRemoved, true);
         QCOMPARE(pool.unsynchronizedEntities->count(doomed), 1);
-        release(&pool, doomed);
+        QVERIFY(pool.disposeDeleted(doomed));
         pool.unsynchronizedEntities->clear();
     }
 

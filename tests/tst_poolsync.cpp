@@ -125,8 +125,8 @@ private Q_SLOTS:
                          QStringLiteral("SELECT (SELECT count(*) FROM ALARM) || (SELECT count(*) "
                                         "FROM FIELD) || (SELECT count(*) FROM TODO_PROJECT);")),
                  QStringLiteral("002"));
-        release(pool, alarm);
-        release(pool, field);
+        QVERIFY(pool->disposeDeleted(alarm));
+        QVERIFY(pool->disposeDeleted(field));
         delete pool;
 
         pool = Pool::instance();

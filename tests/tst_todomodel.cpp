@@ -83,16 +83,6 @@ struct Fixture
 
     Todo* todo(int day) const { return pool->todos->at(day - 1); }
 
-    // A deleted record has left the pool, which no longer frees it. Cut from every receiver, so
-    // that its destructor (which undeletes a todo first) reaches neither the pool nor the model.
-    void release(Entity* record)
-    {
-        QObject::disconnect(record, nullptr, nullptr, nullptr);
-        record->setDatabaseConnector(nullptr);
-        pool->unsynchronizedEntities->removeAll(record);
-        delete record;
-    }
-
     std::unique_ptr<Pool> pool;
     std::unique_ptr<TodoModel> model;
     std::unique_ptr<QAbstractItemModelTester> tester;
@@ -149,7 +139,7 @@ private Q_SLOTS:
         todo->removeAlarm(removed);
         QCOMPARE(row.data(TodoModel::FieldsRole).toMap().keys(), QStringList({"Area"}));
         QCOMPARE(row.data(TodoModel::AlarmCountRole).toInt(), 1);
-        f.release(removed);
+        QVERIFY(f.pool->disposeDeleted(removed));
         QCOMPARE(f.log, QStringList({"changed 0", "changed 0", "changed 0"}));
     }
 
@@ -243,7 +233,7 @@ private Q_SLOTS:
         QCOMPARE(f.notes(), QStringList({"day 1", "day 4"}));
         Todo* deleted = f.todo(4);
         f.pool->deleteTodo(deleted);
-        f.release(deleted);
+        QVERIFY(f.pool->disposeDeleted(deleted));
         QCOMPARE(f.notes(), QStringList({"day 1", "day 5"}));
         QCOMPARE(f.log, QStringList({"removed 0", "inserted 0", "removed 1", "inserted 1"}));
     }

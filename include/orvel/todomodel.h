@@ -201,6 +201,10 @@ private:
     void recordChanged(Entity* record);
     void recordDeleted(Entity* record);
     void recordUndeleted(Entity* record);
+    // False when the change of record needs no row-by-row update: the model runs no query, the
+    // pool's content is being replaced, or the record feeds shown occurrences, in which case the
+    // query has just run again.
+    bool followsRowByRow(Entity* record);
     void fieldTypeChanged(FieldType* fieldType);
     bool showsOccurrencesOf(Entity* record) const;
     void reconsider(Todo* todo);

@@ -55,12 +55,8 @@ void TodoModel::recordCreated(Entity* record)
 
 void TodoModel::recordChanged(Entity* record)
 {
-    if (m_replacing || !m_query)
+    if (!followsRowByRow(record))
         return;
-    if (showsOccurrencesOf(record)) {
-        runQuery();
-        return;
-    }
     if (auto* todo = qobject_cast<Todo*>(record)) {
         // A todo being deleted reports its change first; its removal follows at once. A todo
         // made a sample stays in the pool's list of todos, so a shown one stays shown.
@@ -73,12 +69,8 @@ void TodoModel::recordChanged(Entity* record)
 
 void TodoModel::recordDeleted(Entity* record)
 {
-    if (m_replacing || !m_query)
+    if (!followsRowByRow(record))
         return;
-    if (showsOccurrencesOf(record)) {
-        runQuery();
-        return;
-    }
     if (auto* todo = qobject_cast<Todo*>(record)) {
         const int row = m_rows->rowOf(todo);
         if (row >= 0)
@@ -90,8 +82,18 @@ void TodoModel::recordUndeleted(Entity* record)
 {
     // An undeleted todo has already entered through the change that setIsDeleted() reported;
     // rules and samples, though, are listed again only now, where the query can find them.
-    if (!m_replacing && m_query && showsOccurrencesOf(record))
+    followsRowByRow(record);
+}
+
+bool TodoModel::followsRowByRow(Entity* record)
+{
+    if (m_replacing || !m_query)
+        return false;
+    if (showsOccurrencesOf(record)) {
         runQuery();
+        return false;
+    }
+    return true;
 }
 
 void TodoModel::fieldTypeChanged(FieldType* fieldType)

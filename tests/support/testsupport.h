@@ -4,8 +4,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <orvel/entity.h>
-#include <orvel/pool.h>
 
 namespace OrvelTest {
 
@@ -31,15 +29,6 @@ QString defaultDatabasePath();
 inline QString databasePath(const QString& name)
 {
     return homeDirectory() + QLatin1Char('/') + name + QStringLiteral(".sqlite");
-}
-
-// A deleted record has left the pool, which no longer frees it: the test frees it like a front
-// end would, after detaching it from the pool so that its destructor reports nothing back.
-inline void release(Orvel::Pool* pool, Orvel::Entity* record)
-{
-    QObject::disconnect(record, nullptr, pool, nullptr);
-    pool->unsynchronizedEntities->removeAll(record);
-    delete record;
 }
 
 // Runs the sqlite3 command-line program on a database file and returns its standard output

@@ -1,30 +1,14 @@
 #include "../todolistapp.h"
+#include "testsupport.h"
 
-#include <QProcess>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <orvel/pool.h>
 #include <orvel/todo.h>
 
 namespace {
-
-QTemporaryDir& temporaryHome()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-// Before main(): the window and the library must never see the real home directory.
-void isolateTestProcess()
-{
-    qputenv("HOME", QFile::encodeName(temporaryHome().path()));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(temporaryHome().path() + QStringLiteral("/cache")));
-    qputenv("ORVEL_SCHEMA_DIR", QByteArray(ORVEL_TEST_SCHEMA_DIR));
-}
-Q_CONSTRUCTOR_FUNCTION(isolateTestProcess)
 
 const QStringList seededNotes = {"Water the plants", "Call the plumber", "Pay the rent"};
 
@@ -86,12 +70,10 @@ private Q_SLOTS:
 
         // Closing writes back; the database is read by an independent client.
         window->close();
-        QProcess sqlite3;
-        sqlite3.start(QStringLiteral(ORVEL_SQLITE3),
-                      {temporaryHome().path() + QStringLiteral("/.orvel/orvel_db.sqlite"),
-                       QStringLiteral("SELECT note FROM TODO_PROJECT WHERE is_done = 1")});
-        QVERIFY(sqlite3.waitForFinished());
-        QCOMPARE(sqlite3.readAllStandardOutput().trimmed(), QByteArray("Water the plants"));
+        QCOMPARE(
+            OrvelTest::sqlite3(OrvelTest::defaultDatabasePath(),
+                               QStringLiteral("SELECT note FROM TODO_PROJECT WHERE is_done = 1")),
+            QStringLiteral("Water the plants"));
     }
 };
 
