@@ -24,7 +24,6 @@ using OrvelTest::LogCapture;
 namespace {
 
 using OrvelTest::databasePath;
-using OrvelTest::release;
 using OrvelTest::utc;
 using OrvelTest::wallClock;
 

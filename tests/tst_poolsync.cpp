@@ -18,7 +18,6 @@ using OrvelTest::LogCapture;
 namespace {
 
 using OrvelTest::databasePath;
-using OrvelTest::release;
 using OrvelTest::sqlite3;
 using OrvelTest::wallClock;
 
