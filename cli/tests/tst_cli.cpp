@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -28,6 +29,17 @@ QByteArray fileBytes(const QString& path)
 const char badAlarmRow[] = "INSERT INTO ALARM (todo_id, last_mod_date, alarm_time, is_active, "
                            "snooze, snooze_interval, is_deleted) VALUES (0, '2015-01-14 "
                            "12:00:00.000', '2015-01-14 12:00:00.000', 0, 0, 5, 0)";
+
+QStringList uidLines(const QString& calendar)
+{
+    static const QRegularExpression uid(QStringLiteral("^UID:.*$"),
+                                        QRegularExpression::MultilineOption);
+    QStringList lines;
+    QRegularExpressionMatchIterator match = uid.globalMatch(calendar);
+    while (match.hasNext())
+        lines << match.next().captured().trimmed();
+    return lines;
+}
 
 } // namespace
 
@@ -366,6 +378,52 @@ private Q_SLOTS:
         COMPARE_EXIT(onTerminal, 0);
         QVERIFY2(onTerminal.out.contains(QStringLiteral("\x1b[1;31m\x1b[41m[\x1b[1;37mERROR")),
                  qPrintable(onTerminal.out));
+    }
+
+    void exportAndImportAgain()
+    {
+        OrvelRun orvel;
+        orvel.setZone(QStringLiteral("America/St_Johns"));
+        const QString other = orvel.home() + QStringLiteral("/other.sqlite");
+        QCOMPARE(
+            orvel.run("add|Buy milk, eggs|--start|2015-01-20 09:00|--field|Shop=Corner").exitCode,
+            0);
+        QCOMPARE(orvel.run("add|Call|--start|2015-01-21").exitCode, 0);
+        QCOMPARE(orvel.run("done|2").exitCode, 0);
+        const QString file = orvel.home() + QStringLiteral("/todos.ics");
+        QCOMPARE(orvel.run({QStringLiteral("export"), QStringLiteral("-o"), file}).exitCode, 0);
+
+        const RunResult first =
+            orvel.run({QStringLiteral("--db"), other, QStringLiteral("import"), file});
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(first.outLines(), QStringList{QStringLiteral("created 2, updated 0, skipped 0")});
+        QCOMPARE(orvel.run({QStringLiteral("--db"), other, QStringLiteral("list")}).outLines(),
+                 (QStringList{QStringLiteral("1\t[ ]\tJan 20. 09:00\tBuy milk, eggs"),
+                              QStringLiteral("2\t[x]\tJan 21.\tCall")}));
+        QCOMPARE(
+            orvel.run({QStringLiteral("--db"), other, QStringLiteral("import"), file}).outLines(),
+            QStringList{QStringLiteral("created 0, updated 0, skipped 2")});
+
+        // The same todos keep their UIDs in the other database; --done selects as list does.
+        const RunResult original = orvel.run("export");
+        const RunResult copy = orvel.run({QStringLiteral("--db"), other, QStringLiteral("export")});
+        QCOMPARE(uidLines(copy.out), uidLines(original.out));
+        QCOMPARE(uidLines(orvel.run("export|--done").out), uidLines(original.out).mid(1));
+    }
+
+    void malformedFileChangesNothing()
+    {
+        OrvelRun orvel;
+        QCOMPARE(orvel.run("add|Keep me").exitCode, 0);
+        const QString before = orvel.sql(".dump");
+        orvel.writeFile(QStringLiteral("bad.ics"),
+                        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nEND:VTODO\r\n");
+        const RunResult run = orvel.run("import|bad.ics");
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.errLines(),
+                 QStringList{QStringLiteral("orvel: 'bad.ics': line 3: END:VTODO where "
+                                            "END:VCALENDAR was expected (BEGIN on line 1)")});
+        QCOMPARE(orvel.sql(".dump"), before);
     }
 };
 
