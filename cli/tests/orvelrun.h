@@ -7,6 +7,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+// The tests' texts: short for QString::fromUtf8.
+inline QString s(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
 // Fails the test with orvel's standard error when the run did not end as expected.
 #define COMPARE_EXIT(run, code)                                                                    \
     do {                                                                                           \
