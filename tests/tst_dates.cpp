@@ -248,41 +248,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("english");
         QTest::addColumn<QString>("german");
         QTest::addColumn<TextOf>("text");
-        using Text = TextOf;
-        QTest::newRow("short May, the same source text as the long name")
-            << "May"
-            << "Mai" << Text([] { return Pool::localizedShortMonthName(5); });
-        QTest::newRow("untranslated name")
-            << "June"
-            << "June" << Text([] { return Pool::localizedLongMonthName(6); });
-        QTest::newRow("date time on a Monday")
-            << "Mon, Jan 5 09:07"
-            << "Mo, Jän 5 09:07"
-            << Text([] { return Pool::localizedDateTime(at("2015-01-05 09:07:00")); });
+        const auto row = [](const char* name, const char* english, const char* german,
+                            const TextOf& text) {
+            QTest::newRow(name) << QString::fromUtf8(english) << QString::fromUtf8(german) << text;
+        };
+        const auto readable = [](const char* start, const char* end) {
+            return TextOf([=] { return readableDateOf(QString(), at(start), at(end)); });
+        };
+        row("short May, the same source text as the long name", "May", "Mai",
+            [] { return Pool::localizedShortMonthName(5); });
+        row("untranslated name", "June", "June", [] { return Pool::localizedLongMonthName(6); });
+        row("date time on a Monday", "Mon, Jan 5 09:07", "Mo, Jän 5 09:07",
+            [] { return Pool::localizedDateTime(at("2015-01-05 09:07:00")); });
         // "Today " is a source text of its own, not "Today" followed by a space.
-        QTest::newRow("range") << "Yesterday 09:30 - Today 10:00"
-                               << "Gestern um 09:30 - Heute um 10:00" << Text([] {
-                                      return readableDateOf(QString(), at("2015-01-13 09:30:00"),
-                                                            at("2015-01-14 10:00:00"));
-                                  });
-        QTest::newRow("untranslated end label")
-            << "Today 09:30 - Tomorrow 10:00"
-            << "Heute um 09:30 - Tomorrow 10:00" << Text([] {
-                   return readableDateOf(QString(), at("2015-01-14 09:30:00"),
-                                         at("2015-01-15 10:00:00"));
-               });
-        QTest::newRow("long month name in another year")
-            << "2016 May"
-            << "2016 Mai" << Text([] {
-                   return readableDateOf(QString(), at("2016-05-01 00:00:00"),
-                                         at("2016-05-31 23:59:00"));
-               });
-        QTest::newRow("wrong dates")
-            << "Wrong dates"
-            << "Falsche Daten" << Text([] {
-                   return readableDateOf(QString(), at("2015-01-14 09:30:00"),
-                                         at("2015-01-14 09:29:00"));
-               });
+        row("range", "Yesterday 09:30 - Today 10:00", "Gestern um 09:30 - Heute um 10:00",
+            readable("2015-01-13 09:30:00", "2015-01-14 10:00:00"));
+        row("untranslated end label", "Today 09:30 - Tomorrow 10:00",
+            "Heute um 09:30 - Tomorrow 10:00",
+            readable("2015-01-14 09:30:00", "2015-01-15 10:00:00"));
+        row("long month name in another year", "2016 May", "2016 Mai",
+            readable("2016-05-01 00:00:00", "2016-05-31 23:59:00"));
+        row("wrong dates", "Wrong dates", "Falsche Daten",
+            readable("2015-01-14 09:30:00", "2015-01-14 09:29:00"));
     }
 
     void translation()

@@ -394,55 +394,43 @@ private Q_SLOTS:
         // represent, with the part the warning must name.
         QTest::addColumn<QList<QDate>>("dates");
         QTest::addColumn<QString>("dropped");
-        const QByteArray sep2 = "19970902T090000";
+        const auto row = [](const char* name, const char* start, const char* rule,
+                            const QDateTime& until, const QList<QDate>& dates,
+                            const char* dropped = "") {
+            QTest::newRow(name) << QByteArray(start) << QByteArray(rule) << until << dates
+                                << QString::fromLatin1(dropped);
+        };
+        const char* sep2 = "19970902T090000";
         const QDateTime later = utc(1998, 12, 31);
-        QTest::newRow("daily until December 24")
-            << sep2 << QByteArray("FREQ=DAILY;UNTIL=19971224T000000Z") << later
-            << days(1997, 9, 2, 30) + days(1997, 10, 1, 31) + days(1997, 11, 1, 30) +
-                   days(1997, 12, 1, 23)
-            << QString();
-        QTest::newRow("every other day")
-            << sep2 << QByteArray("FREQ=DAILY;INTERVAL=2") << utc(1997, 11, 5, 12)
-            << days(1997, 9, 2, 30, 2) + days(1997, 10, 2, 30, 2) + days(1997, 11, 1, 5, 2)
-            << QString();
-        QTest::newRow("every other week")
-            << sep2 << QByteArray("FREQ=WEEKLY;INTERVAL=2;WKST=SU") << utc(1998, 2, 17, 12)
-            << days(1997, 9, 2, 30, 14) + days(1997, 10, 14, 28, 14) + days(1997, 11, 11, 25, 14) +
-                   days(1997, 12, 9, 23, 14) + days(1998, 1, 6, 20, 14) + days(1998, 2, 3, 17, 14)
-            << QString();
-        QTest::newRow("every other week on Monday, Wednesday and Friday")
-            << QByteArray("19970901T090000")
-            << QByteArray("FREQ=WEEKLY;INTERVAL=2;UNTIL=19971224T000000Z;WKST=SU;BYDAY=MO,WE,FR")
-            << later << QList<QDate>{{1997, 9, 1},   {1997, 9, 3},   {1997, 9, 5},   {1997, 9, 15},
-                                     {1997, 9, 17},  {1997, 9, 19},  {1997, 9, 29},  {1997, 10, 1},
-                                     {1997, 10, 3},  {1997, 10, 13}, {1997, 10, 15}, {1997, 10, 17},
-                                     {1997, 10, 27}, {1997, 10, 29}, {1997, 10, 31}, {1997, 11, 10},
-                                     {1997, 11, 12}, {1997, 11, 14}, {1997, 11, 24}, {1997, 11, 26},
-                                     {1997, 11, 28}, {1997, 12, 8},  {1997, 12, 10}, {1997, 12, 12},
-                                     {1997, 12, 22}}
-            << QString();
-        QTest::newRow("monthly on the first Friday")
-            << QByteArray("19970905T090000")
-            << QByteArray("FREQ=MONTHLY;UNTIL=19971224T000000Z;BYDAY=1FR") << later
-            << QList<QDate>{{1997, 9, 5}, {1997, 10, 3}, {1997, 11, 7}, {1997, 12, 5}} << QString();
-        QTest::newRow("daily for 10 occurrences")
-            << sep2 << QByteArray("FREQ=DAILY;COUNT=10") << later << QList<QDate>()
-            << QStringLiteral("COUNT");
-        QTest::newRow("every 3 hours")
-            << sep2 << QByteArray("FREQ=HOURLY;INTERVAL=3;UNTIL=19970902T170000Z") << later
-            << QList<QDate>() << QStringLiteral("FREQ=HOURLY");
-        QTest::newRow("second-to-last weekday")
-            << QByteArray("19970929T090000")
-            << QByteArray("FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-2") << later
-            << QList<QDate>() << QStringLiteral("BYSETPOS");
-        QTest::newRow("first and last Sunday")
-            << QByteArray("19970907T090000") << QByteArray("FREQ=MONTHLY;INTERVAL=2;BYDAY=1SU,-1SU")
-            << later << QList<QDate>() << QStringLiteral("several ordinals");
-        QTest::newRow("every Friday the 13th")
-            << sep2
-            << QByteArray(
-                   "FREQ=MONTHLY;BYDAY=FR;BYMONTHDAY=13\nEXDATE;TZID=America/New_York:19970902T090000")
-            << later << QList<QDate>() << QStringLiteral("EXDATE");
+        row("daily until December 24", sep2, "FREQ=DAILY;UNTIL=19971224T000000Z", later,
+            days(1997, 9, 2, 30) + days(1997, 10, 1, 31) + days(1997, 11, 1, 30) +
+                days(1997, 12, 1, 23));
+        row("every other day", sep2, "FREQ=DAILY;INTERVAL=2", utc(1997, 11, 5, 12),
+            days(1997, 9, 2, 30, 2) + days(1997, 10, 2, 30, 2) + days(1997, 11, 1, 5, 2));
+        row("every other week", sep2, "FREQ=WEEKLY;INTERVAL=2;WKST=SU", utc(1998, 2, 17, 12),
+            days(1997, 9, 2, 30, 14) + days(1997, 10, 14, 28, 14) + days(1997, 11, 11, 25, 14) +
+                days(1997, 12, 9, 23, 14) + days(1998, 1, 6, 20, 14) + days(1998, 2, 3, 17, 14));
+        row("every other week on Monday, Wednesday and Friday", "19970901T090000",
+            "FREQ=WEEKLY;INTERVAL=2;UNTIL=19971224T000000Z;WKST=SU;BYDAY=MO,WE,FR", later,
+            QList<QDate>{
+                {1997, 9, 1},   {1997, 9, 3},   {1997, 9, 5},   {1997, 9, 15},  {1997, 9, 17},
+                {1997, 9, 19},  {1997, 9, 29},  {1997, 10, 1},  {1997, 10, 3},  {1997, 10, 13},
+                {1997, 10, 15}, {1997, 10, 17}, {1997, 10, 27}, {1997, 10, 29}, {1997, 10, 31},
+                {1997, 11, 10}, {1997, 11, 12}, {1997, 11, 14}, {1997, 11, 24}, {1997, 11, 26},
+                {1997, 11, 28}, {1997, 12, 8},  {1997, 12, 10}, {1997, 12, 12}, {1997, 12, 22}});
+        row("monthly on the first Friday", "19970905T090000",
+            "FREQ=MONTHLY;UNTIL=19971224T000000Z;BYDAY=1FR", later,
+            {{1997, 9, 5}, {1997, 10, 3}, {1997, 11, 7}, {1997, 12, 5}});
+        row("daily for 10 occurrences", sep2, "FREQ=DAILY;COUNT=10", later, {}, "COUNT");
+        row("every 3 hours", sep2, "FREQ=HOURLY;INTERVAL=3;UNTIL=19970902T170000Z", later, {},
+            "FREQ=HOURLY");
+        row("second-to-last weekday", "19970929T090000",
+            "FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-2", later, {}, "BYSETPOS");
+        row("first and last Sunday", "19970907T090000", "FREQ=MONTHLY;INTERVAL=2;BYDAY=1SU,-1SU",
+            later, {}, "several ordinals");
+        row("every Friday the 13th", sep2,
+            "FREQ=MONTHLY;BYDAY=FR;BYMONTHDAY=13\nEXDATE;TZID=America/New_York:19970902T090000",
+            later, {}, "EXDATE");
     }
 
     void rfcRecurrenceExamples()

