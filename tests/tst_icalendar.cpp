@@ -78,50 +78,35 @@ Field* addField(Pool* pool, Todo* todo, const QString& type, const QString& valu
     return field;
 }
 
+// The values as text, separated by spaces (dates in ISO 8601).
+QString line(std::initializer_list<QVariant> values)
+{
+    QStringList texts;
+    for (const QVariant& value : values)
+        texts << value.toString();
+    return texts.join(QLatin1Char(' '));
+}
+
 // Everything a todo holds, as text, without the remembered UID and without record ids.
 QStringList describe(const Todo* todo)
 {
-    QStringList lines{todo->note,
-                      todo->time_zone,
-                      todo->start_date.toString(Qt::ISODate),
-                      todo->end_date.toString(Qt::ISODate),
-                      todo->creation_date.toString(Qt::ISODate),
-                      todo->lastModDate.toString(Qt::ISODate),
-                      QString::number(todo->status),
-                      todo->format_string,
-                      QString::number(todo->is_done),
-                      QString::number(todo->is_sample)};
-    for (const Alarm* alarm : *todo->alarms) {
-        lines << QStringLiteral("alarm %1 %2 %3 %4")
-                     .arg(alarm->alarm_time.toString(Qt::ISODate))
-                     .arg(alarm->is_active)
-                     .arg(alarm->snooze)
-                     .arg(alarm->snooze_interval);
-    }
-    for (const Binary* binary : *todo->binaries) {
-        lines << QStringLiteral("binary %1 %2 %3 %4")
-                     .arg(binary->note)
-                     .arg(binary->type)
-                     .arg(binary->size)
-                     .arg(QString::fromLatin1(binary->data->toHex()));
-    }
+    QStringList lines{line({todo->note, todo->time_zone, todo->start_date, todo->end_date,
+                            todo->creation_date, todo->lastModDate, todo->status,
+                            todo->format_string, todo->is_done, todo->is_sample})};
+    for (const Alarm* alarm : *todo->alarms)
+        lines << line(
+            {"alarm", alarm->alarm_time, alarm->is_active, alarm->snooze, alarm->snooze_interval});
+    for (const Binary* binary : *todo->binaries)
+        lines << line({"binary", binary->note, binary->type, binary->size, binary->data->toHex()});
     for (const Field* field : *todo->fields) {
         if (field->fieldType->name != ICalendar::uidFieldTypeName())
-            lines << QStringLiteral("field %1=%2 %3 %4")
-                         .arg(field->fieldType->name, field->value, field->db_id,
-                              field->contact_id);
+            lines << line(
+                {"field", field->fieldType->name, field->value, field->db_id, field->contact_id});
     }
-    if (const Recurrence* rule = todo->recurrence) {
-        lines << QStringLiteral("rule %1 %2 %3 %4 %5 %6 %7 %8")
-                     .arg(todo->is_sample)
-                     .arg(rule->repeats)
-                     .arg(rule->repeats_every)
-                     .arg(rule->repeats_on)
-                     .arg(rule->is_active)
-                     .arg(rule->range_start.toString(Qt::ISODate))
-                     .arg(rule->range_end.toString(Qt::ISODate))
-                     .arg(rule->instancing_date.toString(Qt::ISODate));
-    }
+    if (const Recurrence* rule = todo->recurrence)
+        lines << line({"rule", todo->is_sample, rule->repeats, rule->repeats_every,
+                       rule->repeats_on, rule->is_active, rule->range_start, rule->range_end,
+                       rule->instancing_date});
     return lines;
 }
 
