@@ -605,6 +605,18 @@ private Q_SLOTS:
                                               "ERROR Database modification failed."}));
         QCOMPARE(unconnected->lastError, QString());
         QCOMPARE(unconnected->isNew, false);
+        // Nor does any read: every loader fails without touching what it is given.
+        DatabaseQuery unprepared(&none);
+        Todo* noTodo = nullptr;
+        Alarm* noAlarm = nullptr;
+        QList<Todo*> todos;
+        const QList<bool> refused{
+            unprepared.loadTodos(&todos, nullptr, false), unprepared.loadAlarms(&alarms, false),
+            unprepared.selectAlarmByTodoId(&alarms, 1),   unprepared.getAlarmById(&noAlarm, 1),
+            unprepared.getTodoById(&noTodo, 1),           unprepared.getSampleById(&noTodo, 1)};
+        QCOMPARE(refused, QList<bool>(6, false));
+        QVERIFY(todos.isEmpty() && alarms.isEmpty() && !noTodo && !noAlarm);
+        QCOMPARE(unprepared.selectSimilarTodoIds(lost.get()), QList<int>());
     }
 
     void driverWithoutInsertIdsRefusesInserts()
