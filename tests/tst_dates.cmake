@@ -16,9 +16,7 @@ add_custom_command(OUTPUT ${ORVEL_TEST_CATALOGUE}
     COMMENT "Compiling the test catalogue orvel_test_de.qm"
     VERBATIM)
 target_sources(tst_dates PRIVATE ${ORVEL_TEST_CATALOGUE})
-target_compile_definitions(tst_dates PRIVATE
-    ORVEL_TEST_CATALOGUE="${ORVEL_TEST_CATALOGUE}"
-    ORVEL_TRANSLATION_TEMPLATE="${PROJECT_SOURCE_DIR}/translations/orvel-backend-lite.ts")
+target_compile_definitions(tst_dates PRIVATE ORVEL_TEST_CATALOGUE="${ORVEL_TEST_CATALOGUE}")
 
 orvel_test_environment(tst_dates TZ=Europe/Berlin)
 orvel_test_faketime(tst_dates "2015-01-14 12:00:00")

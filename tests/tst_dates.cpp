@@ -5,11 +5,9 @@
 #include "loghandler.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTest>
 #include <QTimeZone>
 #include <QTranslator>
-#include <QXmlStreamReader>
 #include <climits>
 #include <ctime>
 #include <functional>
@@ -36,26 +34,6 @@ QString readableDateOf(const QString& zone, const QDateTime& start, const QDateT
     todo.setStartDate(start);
     todo.setEndDate(end);
     return todo.readableDate();
-}
-
-// Every (context, source text) pair of a Qt Linguist catalogue, as "context|source".
-QStringList catalogueEntries(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringList();
-    QStringList entries;
-    QString context;
-    QXmlStreamReader xml(&file);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        if (xml.name() == QLatin1String("name"))
-            context = xml.readElementText();
-        else if (xml.name() == QLatin1String("source"))
-            entries << context + QLatin1Char('|') + xml.readElementText();
-    }
-    return entries;
 }
 
 // What a translation row reads: a name, a composition or a readable date.
@@ -282,19 +260,6 @@ private Q_SLOTS:
         QCoreApplication::removeTranslator(&m_german);
         QCOMPARE(translated, german);
         QCOMPARE(text(), english);
-    }
-
-    // The catalogue installed for translators must offer the library's texts in their contexts;
-    // regenerate it with the target orvel_update_translations.
-    void templateOffersTheTranslatedTexts()
-    {
-        const QStringList offered = catalogueEntries(QStringLiteral(ORVEL_TRANSLATION_TEMPLATE));
-        const QStringList translated =
-            catalogueEntries(QStringLiteral(ORVEL_TEST_SOURCE_DIR "/data/orvel_test_de.ts"));
-        QVERIFY(translated.size() > 10);
-        for (const QString& entry : translated)
-            QVERIFY2(offered.contains(entry), qPrintable(entry));
-        QCOMPARE(offered.size(), QSet<QString>(offered.begin(), offered.end()).size());
     }
 };
 
