@@ -192,7 +192,8 @@ bool noneFreed(const Watched& records)
 // A pool on its own database file, started.
 struct StartedPool
 {
-    explicit StartedPool(const QString& name) : path(databasePath(name)), pool(path, name)
+    explicit StartedPool(const QString& name = uniqueName())
+        : path(databasePath(name)), pool(path, name)
     {
         pool.start();
     }
@@ -368,9 +369,8 @@ private Q_SLOTS:
     void factoryListsAndDeleteUnlists()
     {
         QFETCH(Kind, kind);
-        const QString name = uniqueName();
-        Pool pool(databasePath(name), name);
-        pool.start();
+        StartedPool started;
+        Pool& pool = started.pool;
         Entity* record = kind.make(pool);
         QVERIFY(record->isNew);
         QCOMPARE(record->databaseConnector, pool.connector);
@@ -399,9 +399,8 @@ private Q_SLOTS:
 
     void lookupsSearchOnlyTheirOwnList()
     {
-        const QString name = uniqueName();
-        Pool pool(databasePath(name), name);
-        pool.start();
+        StartedPool started;
+        Pool& pool = started.pool;
         Todo* todo = pool.newTodo();
         Todo* sample = pool.newSample();
         QCOMPARE(sample->is_sample, true);
@@ -583,11 +582,10 @@ private Q_SLOTS:
         QFETCH(QDateTime, until);
         QFETCH(QList<QDateTime>, starts);
         QFETCH(int, alarmLead);
-        const QString name = uniqueName();
-        auto pool = std::make_unique<Pool>(databasePath(name), name);
-        pool->start();
-        const Rule rule = makeRule(pool.get(), Repeats(repeats), repeatsOn, every, zone);
-        const Rule other = makeRule(pool.get(), Weekly, QStringLiteral("0000100"), 1);
+        StartedPool started;
+        Pool* pool = &started.pool;
+        const Rule rule = makeRule(pool, Repeats(repeats), repeatsOn, every, zone);
+        const Rule other = makeRule(pool, Weekly, QStringLiteral("0000100"), 1);
         Field* sampleField = rule.sample->fields->constFirst();
 
         pool->instanceTodos(until, rule.recurrence);
@@ -654,9 +652,8 @@ private Q_SLOTS:
         QFETCH(QDateTime, rangeEnd);
         QFETCH(QList<QDateTime>, starts);
         QFETCH(QDateTime, movedTo);
-        const QString name = uniqueName();
-        Pool pool(databasePath(name), name);
-        pool.start();
+        StartedPool started;
+        Pool& pool = started.pool;
         const Rule rule = makeRule(&pool, Daily, QString(), 2);
         rule.recurrence->instancing_date = instancedUpTo;
         rule.recurrence->setRangeEnd(rangeEnd);
@@ -678,9 +675,8 @@ private Q_SLOTS:
 
     void updateSampleWithTodoReplacesTheSample()
     {
-        const QString name = uniqueName();
-        Pool pool(databasePath(name), name);
-        pool.start();
+        StartedPool started;
+        Pool& pool = started.pool;
         const Rule rule = makeRule(&pool, Daily, QString(), 1);
         Todo* todo = pool.newTodo();
         todo->setTimeZone(QStringLiteral("+05:45"));
@@ -733,9 +729,8 @@ private Q_SLOTS:
 
     void updateTodoAlarmTakesPlainValues()
     {
-        const QString name = uniqueName();
-        Pool pool(databasePath(name), name);
-        pool.start();
+        StartedPool started;
+        Pool& pool = started.pool;
         Todo* todo = pool.newTodo();
         todo->setTimeZone(QStringLiteral("+05:45"));
         Alarm* alarm = pool.newAlarm();
@@ -754,15 +749,14 @@ private Q_SLOTS:
                              int(pool.unsynchronizedEntities->count(todo))}),
                  QList<int>({1, 1, 1, 1}));
         // Nothing is saved yet; 2 means false.
-        QCOMPARE(OrvelTest::sqlite3(databasePath(name),
-                                    QStringLiteral("SELECT is_done FROM TODO_PROJECT;")),
-                 QStringLiteral("0"));
+        QCOMPARE(
+            OrvelTest::sqlite3(started.path, QStringLiteral("SELECT is_done FROM TODO_PROJECT;")),
+            QStringLiteral("0"));
         pool.updateTodoAlarm(todo->id, alarm->id, 2, 2, 1421236800u);
         QCOMPARE(QList<bool>({alarm->is_active, todo->is_done}), QList<bool>({false, false}));
         pool.synchronizeToDatabase();
-        QCOMPARE(
-            OrvelTest::sqlite3(databasePath(name), QStringLiteral("SELECT alarm_time FROM ALARM;")),
-            QStringLiteral("2015-01-14 07:15:00.000"));
+        QCOMPARE(OrvelTest::sqlite3(started.path, QStringLiteral("SELECT alarm_time FROM ALARM;")),
+                 QStringLiteral("2015-01-14 07:15:00.000"));
     }
 
     void freedOnceWritten_data()
@@ -971,9 +965,8 @@ private Q_SLOTS:
     // pass once the parent has its key.
     void parentsKeysReachChildrenInSecondPass()
     {
-        const QString path = databasePath(QStringLiteral("passes"));
-        Pool pool(path, QStringLiteral("passes"));
-        pool.start();
+        StartedPool started(QStringLiteral("passes"));
+        Pool& pool = started.pool;
         Alarm* alarm = pool.newAlarm();
         Todo* todo = pool.newTodo();
         alarm->setTodo(todo);
@@ -988,19 +981,18 @@ private Q_SLOTS:
         pool.synchronizeToDatabase();
         QCOMPARE(log.lines().size(), 0);
         QCOMPARE(pool.unsynchronizedEntities->size(), 0);
-        QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("SELECT todo_id FROM ALARM;")),
+        QCOMPARE(OrvelTest::sqlite3(started.path, QStringLiteral("SELECT todo_id FROM ALARM;")),
                  QString::number(todo->id));
-        QCOMPARE(
-            OrvelTest::sqlite3(
-                path, QStringLiteral("SELECT recurrence_id FROM TODO_PROJECT ORDER BY todo_id;")),
-            QStringLiteral("-1\n%1\n%1").arg(recurrence->id));
+        QCOMPARE(OrvelTest::sqlite3(
+                     started.path,
+                     QStringLiteral("SELECT recurrence_id FROM TODO_PROJECT ORDER BY todo_id;")),
+                 QStringLiteral("-1\n%1\n%1").arg(recurrence->id));
     }
 
     void recordsThatCannotSaveStayListedInOrder()
     {
-        const QString path = databasePath(QStringLiteral("stuck"));
-        Pool pool(path, QStringLiteral("stuck"));
-        pool.start();
+        StartedPool started(QStringLiteral("stuck"));
+        Pool& pool = started.pool;
         Alarm* orphanAlarm = pool.newAlarm();
         Todo* todo = pool.newTodo();
         Field* orphanField = pool.newField();
@@ -1010,8 +1002,9 @@ private Q_SLOTS:
             log.messages(),
             QStringList{"ERROR Synchronization failed!  2  entities remained unsynchronized."});
         QCOMPARE(*pool.unsynchronizedEntities, (QList<Entity*>{orphanAlarm, orphanField}));
-        QCOMPARE(OrvelTest::sqlite3(path, QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")),
-                 QStringLiteral("1"));
+        QCOMPARE(
+            OrvelTest::sqlite3(started.path, QStringLiteral("SELECT count(*) FROM TODO_PROJECT;")),
+            QStringLiteral("1"));
 
         // Once they can be saved, the next call writes them.
         orphanAlarm->setTodo(todo);
