@@ -328,6 +328,8 @@ private Q_SLOTS:
             << "0|" + invalid("todo_id", INT_MIN) + "|0|" + QString::number(INT_MIN);
         QTest::newRow("alarm takes the id of its todo")
             << childOfTodo<Alarm>(true, 3, INT_MIN, false) << "1||1|3";
+        QTest::newRow("binary takes the id of its todo")
+            << childOfTodo<Binary>(true, 4, INT_MIN, false) << "1||1|4";
         QTest::newRow("binary without todo")
             << childOfTodo<Binary>(false, 0, INT_MIN, false)
             << "0|" + invalid("todo_id", INT_MIN) + "|0|" + QString::number(INT_MIN);
@@ -443,6 +445,11 @@ private Q_SLOTS:
         QCOMPARE(graph.sample->recurrence, graph.recurrence);
         QCOMPARE(graph.todo->recurrence, graph.recurrence);
         QVERIFY(graph.recurrence->deletedTodos->isEmpty());
+
+        // Taking an instance out of its rule deletes it.
+        graph.recurrence->removeTodo(graph.todo);
+        QCOMPARE(log.take().constLast(), QStringLiteral("deleted T"));
+        QVERIFY(graph.recurrence->todos->isEmpty());
     }
 
     void deletingAFieldTypeDetachesItsFieldsFromEveryTodo()

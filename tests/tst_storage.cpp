@@ -610,11 +610,11 @@ private Q_SLOTS:
         Todo* noTodo = nullptr;
         Alarm* noAlarm = nullptr;
         QList<Todo*> todos;
-        const QList<bool> refused{
+        const QVector<bool> refused{
             unprepared.loadTodos(&todos, nullptr, false), unprepared.loadAlarms(&alarms, false),
             unprepared.selectAlarmByTodoId(&alarms, 1),   unprepared.getAlarmById(&noAlarm, 1),
             unprepared.getTodoById(&noTodo, 1),           unprepared.getSampleById(&noTodo, 1)};
-        QCOMPARE(refused, QList<bool>(6, false));
+        QCOMPARE(refused, QVector<bool>(6, false));
         QVERIFY(todos.isEmpty() && alarms.isEmpty() && !noTodo && !noAlarm);
         QCOMPARE(unprepared.selectSimilarTodoIds(lost.get()), QList<int>());
     }
