@@ -345,6 +345,7 @@ private Q_SLOTS:
                  qPrintable(onTerminal.out));
     }
 
+    // The mapping itself is tested in tests/tst_icalendar; here the commands around it.
     void exportAndImportAgain()
     {
         OrvelRun orvel;
