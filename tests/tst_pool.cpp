@@ -805,26 +805,35 @@ private Q_SLOTS:
         QCOMPARE(log.lines(), QList<QByteArray>());
     }
 
-    void childDisposedAloneLeavesItsParent()
+    void childrenDisposedAloneLeaveTheirParents()
     {
         StartedPool started(QStringLiteral("child"));
         Pool& pool = started.pool;
         Todo* todo = pool.newTodo();
         Alarm* kept = pool.newAlarm();
-        QPointer<Alarm> disposed = pool.newAlarm();
+        Alarm* alarm = pool.newAlarm();
+        Binary* binary = pool.newBinary();
+        Field* field = pool.newField();
         todo->addAlarm(kept);
-        todo->addAlarm(disposed);
+        todo->addAlarm(alarm);
+        todo->addBinary(binary);
+        todo->addField(field);
+        pool.newFieldType()->addField(field);
+        const Watched disposed{alarm, binary, field};
         pool.synchronizeToDatabase();
         pool.deleteTodo(todo);
-        QVERIFY(pool.disposeDeleted(disposed));
+        for (const QPointer<Entity>& child : disposed)
+            QVERIFY(pool.disposeDeleted(child));
 
         todo->setIsDeleted(false);
         QCOMPARE(*todo->alarms, QList<Alarm*>{kept});
         QCOMPARE(*pool.alarms, QList<Alarm*>{kept});
+        QVERIFY(todo->binaries->isEmpty() && todo->fields->isEmpty());
+        QVERIFY(pool.fieldTypes->constFirst()->fields->isEmpty());
         pool.synchronizeToDatabase();
-        QVERIFY(disposed.isNull());
+        QVERIFY(allFreed(disposed));
         // An undeleted record keeps its removal mark, so every row goes all the same.
-        QCOMPARE(started.rows(), QStringLiteral("0|0|0|0|0|0|2"));
+        QCOMPARE(started.rows(), QStringLiteral("0|0|0|0|0|1|5"));
     }
 
     void refusesOwnedRecordsAndFollowsUndeletes()

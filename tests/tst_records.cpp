@@ -600,6 +600,24 @@ private Q_SLOTS:
         QVERIFY(todo.alarms->isEmpty());
     }
 
+    // A record whose role changed while linked still cuts its links when destroyed.
+    void changedRolesAreUnlinkedOnDestruction()
+    {
+        SignalLog log;
+        {
+            TodoGraph graph(log);
+            graph.todo->setIsSample(true); // an instance made a sample does not leave its rule
+            delete graph.recurrence;
+            graph.recurrence = nullptr;
+            QCOMPARE(graph.todo->recurrence, nullptr);
+        }
+        TodoGraph graph(log);
+        graph.sample->is_sample = false; // made ordinary while its rule still names it
+        delete graph.sample;
+        graph.sample = nullptr;
+        QCOMPARE(graph.recurrence->sample, nullptr);
+    }
+
     void checkRepeats_data()
     {
         QTest::addColumn<int>("repeats");
