@@ -449,36 +449,40 @@ private Q_SLOTS:
         QCOMPARE(occurrenceDates(pool.get(), sample->recurrence, until), dates.mid(1));
     }
 
-    // Monthly rules from other programs, read into the flags of repeats_on: "0" and days 1 to 28,
-    // or "1", weeks 1 to 4, the last week, the last day and the weekdays from Monday.
-    void foreignMonthlyRules_data()
+    // Rules from other programs, read into a kind and the flags of repeats_on: for monthly ones
+    // "0" and days 1 to 28, or "1", weeks 1 to 4, the last week, the last day and the weekdays
+    // from Monday. A rule that cannot be held is dropped with a warning naming the part.
+    void foreignRules_data()
     {
         QTest::addColumn<QByteArray>("rule");
+        QTest::addColumn<int>("repeats");       // -1: dropped
         QTest::addColumn<QString>("repeatsOn"); // or the part of the warning for a dropped rule
-        const auto row = [](const char* rule, const char* repeatsOn) {
-            QTest::newRow(rule) << QByteArray(rule) << QString::fromLatin1(repeatsOn);
+        const auto row = [](const char* rule, int repeats, const char* repeatsOn) {
+            QTest::newRow(rule) << QByteArray(rule) << repeats << QString::fromLatin1(repeatsOn);
         };
-        row("BYMONTHDAY=-1", "10000010000000");
-        row("BYMONTHDAY=1,28", "01000000000000000000000000001");
-        row("INTERVAL=2", "00000000000000000000100000000"); // the start's day, the 20th
-        row("BYMONTHDAY=29", "BYMONTHDAY=29");
-        row("BYDAY=4MO", "10001001000000");
-        row("BYDAY=-1FR", "10000100000100");
-        row("BYDAY=5MO", "BYDAY with the ordinal 5");
-        row("BYDAY=-2MO", "BYDAY with the ordinal -2");
-        row("BYDAY=FR", "BYDAY without ordinal in a monthly rule");
+        row("FREQ=MONTHLY;BYMONTHDAY=-1", Monthly, "10000010000000");
+        row("FREQ=MONTHLY;BYMONTHDAY=1,28", Monthly, "01000000000000000000000000001");
+        row("FREQ=MONTHLY;INTERVAL=2", Monthly, "00000000000000000000100000000"); // the 20th
+        row("FREQ=MONTHLY;BYMONTHDAY=29", -1, "BYMONTHDAY=29");
+        row("FREQ=MONTHLY;BYDAY=4MO", Monthly, "10001001000000");
+        row("FREQ=MONTHLY;BYDAY=-1FR", Monthly, "10000100000100");
+        row("FREQ=MONTHLY;BYDAY=5MO", -1, "BYDAY with the ordinal 5");
+        row("FREQ=MONTHLY;BYDAY=-2MO", -1, "BYDAY with the ordinal -2");
+        row("FREQ=MONTHLY;BYDAY=FR", -1, "BYDAY without ordinal in a monthly rule");
+        row("FREQ=YEARLY;BYMONTH=1;BYMONTHDAY=20", Yearly, "");
+        row("FREQ=YEARLY;BYMONTHDAY=21", -1, "BYMONTHDAY or BYDAY in a yearly rule");
     }
 
-    void foreignMonthlyRules()
+    void foreignRules()
     {
         QFETCH(QByteArray, rule);
+        QFETCH(int, repeats);
         QFETCH(QString, repeatsOn);
         std::unique_ptr<Pool> pool = openPool(QStringLiteral("pool"));
         const ICalendarImportReport report = ICalendar::importCalendar(
-            pool.get(),
-            calendar("BEGIN:VTODO\nUID:r\nDTSTART:20260120T091500Z\nRRULE:FREQ=MONTHLY;" + rule +
-                     "\nEND:VTODO\n"));
-        if (repeatsOn.startsWith(QLatin1String("BY"))) {
+            pool.get(), calendar("BEGIN:VTODO\nUID:r\nDTSTART:20260120T091500Z\nRRULE:" + rule +
+                                 "\nEND:VTODO\n"));
+        if (repeats < 0) {
             QCOMPARE(report.warnings.size(), 1);
             QVERIFY2(report.warnings.at(0).contains(repeatsOn), qPrintable(report.warnings.at(0)));
             QCOMPARE(pool->recurrences->size(), 0);
@@ -486,7 +490,7 @@ private Q_SLOTS:
         }
         QCOMPARE(report.warnings, QStringList());
         QCOMPARE(pool->recurrences->size(), 1);
-        QCOMPARE(pool->recurrences->at(0)->repeats, Monthly);
+        QCOMPARE(int(pool->recurrences->at(0)->repeats), repeats);
         QCOMPARE(pool->recurrences->at(0)->repeats_on, repeatsOn);
     }
 
