@@ -721,27 +721,6 @@ private Q_SLOTS:
         QCOMPARE(west.recurrence_id, -1);
     }
 
-    void visibleLength_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("empty") << QByteArray("") << 0;
-        QTest::newRow("colour, three letters, reset") << QByteArray("\x1b[1;31mabc\x1b[0m") << 3;
-        QTest::newRow("two letters m outside a sequence") << QByteArray("mm") << 2;
-        QTest::newRow("unterminated sequence hides the rest") << QByteArray("a\x1b[12") << 1;
-        QTest::newRow("escape inside a sequence") << QByteArray("\x1b[1\x1b;2mok") << 2;
-        QTest::newRow("stops at a zero byte") << QByteArray("ab\0cd", 5) << 2;
-    }
-
-    void visibleLength()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(int, expected);
-        QCOMPARE(Orvel::odebug_strlen_(text), expected);
-        QCOMPARE(Orvel::odebug_strlen_(text.constData()), expected);
-        QCOMPARE(Orvel::odebug_strlen_(static_cast<const char*>(nullptr)), 0);
-    }
-
     void wholeLogLine()
     {
         // Colours, tag, fill to 15 columns and closing, written out byte by byte for one tag.
