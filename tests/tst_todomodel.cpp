@@ -222,6 +222,22 @@ private Q_SLOTS:
         QCOMPARE(f.notes(), notes);
     }
 
+    // A filter may name a type that no record has yet: it applies once a type takes the name.
+    void filterOnATypeNamedLater()
+    {
+        Fixture f(2, QStringLiteral("latertype"));
+        f.model->setFieldFilters({{QStringLiteral("Room"), QStringList{"kitchen"}}});
+        QCOMPARE(f.model->rowCount(), 0);
+        FieldType* room = f.pool->newFieldType();
+        Field* field = f.pool->newField();
+        field->setValue(QStringLiteral("Kitchen table"));
+        field->setFieldType(room);
+        f.todo(2)->addField(field);
+        QCOMPARE(f.model->rowCount(), 0);
+        room->setName(QStringLiteral("Room"));
+        QCOMPARE(f.notes(), QStringList{"day 2"});
+    }
+
     void batchFollowsChanges()
     {
         Fixture f(6, QStringLiteral("batch"));

@@ -138,7 +138,8 @@ public:
     void setDoneFilter(int value);
     //! \sa fieldFilters
     QVariantMap fieldFilters() const;
-    //! Sets the field filters; a name that no field type has matches no todo.
+    //! Sets the field filters. A name that no field type has matches no todo until a type takes
+    //! that name; a filter follows its type, not the name, once matched.
     void setFieldFilters(const QVariantMap& value);
     //! \sa sortOrder
     int sortOrder() const;

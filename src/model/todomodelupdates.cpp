@@ -98,7 +98,13 @@ bool TodoModel::followsRowByRow(Entity* record)
 
 void TodoModel::fieldTypeChanged(FieldType* fieldType)
 {
-    // The filters hold the type itself, so a new name changes only what the rows show.
+    // A filter that names no type yet waits for one: the type that takes its name decides
+    // the rows from now on.
+    if (m_unmatchedFieldFilter && m_fieldFilters.contains(fieldType->name)) {
+        runQuery();
+        return;
+    }
+    // A matched filter holds the type itself, so a new name changes only what the rows show.
     QSet<const Todo*> seen;
     for (const Field* field : std::as_const(*fieldType->fields)) {
         if (!field->todo || seen.contains(field->todo))
