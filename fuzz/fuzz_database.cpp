@@ -177,12 +177,6 @@ void deleteAndDispose(FuzzedDataProvider& data, Pool* pool)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    OrvelFuzz::initialize(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     static const QString path = QDir::home().filePath(QStringLiteral("fuzz.sqlite"));

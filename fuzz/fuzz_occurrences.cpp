@@ -56,12 +56,6 @@ void walkQueryInterval(FuzzedDataProvider& data, Query* query, Recurrence* rule,
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    OrvelFuzz::initialize(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     FuzzedDataProvider data(bytes, size);

@@ -10,12 +10,6 @@
 
 using namespace Orvel;
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    OrvelFuzz::initialize(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     FuzzedDataProvider data(bytes, size);

@@ -34,7 +34,13 @@ qint64 anyJulianDay(FuzzedDataProvider& data)
 
 } // namespace
 
-void initialize(int* argc, char*** argv)
+} // namespace OrvelFuzz
+
+// libFuzzer calls this once before the first input. Every target gets the same set-up: a Qt
+// application object (the SQLite driver is a plugin), a private HOME, the schema directory of
+// this source tree, a device zone with daylight saving, and a message handler that drops the
+// library's diagnostics, which would otherwise dominate the run time.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     static QTemporaryDir home;
     qputenv("HOME", QFile::encodeName(home.path()));
@@ -43,9 +49,12 @@ void initialize(int* argc, char*** argv)
         qputenv("TZ", "Europe/Berlin");
         tzset();
     }
-    qInstallMessageHandler(dropMessage);
+    qInstallMessageHandler(OrvelFuzz::dropMessage);
     static QCoreApplication application(*argc, *argv);
+    return 0;
 }
+
+namespace OrvelFuzz {
 
 int anyInt(FuzzedDataProvider& data)
 {

@@ -5,14 +5,10 @@
 #include <QString>
 #include <fuzzer/FuzzedDataProvider.h>
 
-// What every fuzz target shares: the process set-up and the decoding of fuzz bytes into the
+// What every fuzz target shares: the process set-up (LLVMFuzzerInitialize, defined in
+// fuzzsupport.cpp) and the decoding of fuzz bytes into the
 // values the library reads from a database or gets from a front end.
 namespace OrvelFuzz {
-
-// Once per process: a Qt application object (the SQLite driver is a plugin), a private HOME,
-// the schema directory of this source tree, a device zone with daylight saving, and a message
-// handler that drops the library's diagnostics, which would otherwise dominate the run time.
-void initialize(int* argc, char*** argv);
 
 // Any int, with small values (and the ends of the range) much more likely than the rest.
 int anyInt(FuzzedDataProvider& data);
