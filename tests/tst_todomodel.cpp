@@ -252,6 +252,11 @@ private Q_SLOTS:
         QVERIFY(f.pool->disposeDeleted(deleted));
         QCOMPARE(f.notes(), QStringList({"day 1", "day 5"}));
         QCOMPARE(f.log, QStringList({"removed 0", "inserted 0", "removed 1", "inserted 1"}));
+        // Freed once written: the rows hear of their own keys, and nothing of its end.
+        f.log.clear();
+        f.pool->synchronizeToDatabase();
+        QCOMPARE(f.log, QStringList({"changed 0", "changed 1"}));
+        QCOMPARE(f.notes(), QStringList({"day 1", "day 5"}));
     }
 
     void occurrencesAreReadOnlyAndReplacedWithTheirRule()

@@ -3,6 +3,7 @@
 #include "pool/disposalqueue_p.h"
 
 #include <QSet>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <orvel/alarm.h>
 #include <orvel/binary.h>
@@ -178,6 +179,9 @@ void freeGroups(Pool* pool, DisposalQueue* queue, const RecordSet* unwritten)
             doomedMembers.insert(member);
     }
     dropEntries(pool->unsynchronizedEntities, doomedMembers);
+    // A record ends by restoring and unlinking itself, which would report changes of records
+    // that are gone by the time anyone reads them.
+    const QSignalBlocker quietConnector(pool->connector);
     for (const Group& group : std::as_const(doomed))
         freeGroup(pool, group);
 }
