@@ -289,6 +289,32 @@ private Q_SLOTS:
         QCOMPARE(f.model->rowCount(), 1);
     }
 
+    // Without a sort a todo enters after the shown todos listed before it in the pool, whatever
+    // occurrences the filters turned away.
+    void unsortedRowsFollowThePoolList()
+    {
+        Fixture f(3, QStringLiteral("unsorted"));
+        Todo* sample = f.pool->newSample();
+        sample->setStartDate(wallClock("2015-01-02 08:00"));
+        sample->setEndDate(wallClock("2015-01-02 08:30"));
+        Recurrence* rule = f.pool->newRecurrence();
+        rule->setSample(sample);
+        rule->repeats = Daily;
+        rule->repeats_every = 1;
+        rule->is_active = true;
+        rule->setRangeStart(wallClock("2015-01-01 00:00"));
+        rule->setRangeEnd(wallClock("2015-12-31 23:59"));
+        f.model->setSortOrder(-1);
+        f.model->setActiveFrom(wallClock("2015-01-01 00:00"));
+        f.model->setActiveTo(wallClock("2015-01-31 23:59"));
+        f.model->setIncludeRecurring(true);
+        f.model->setDoneFilter(1);
+        QCOMPARE(f.model->rowCount(), 0);
+        f.todo(3)->setIsDone(true);
+        f.todo(1)->setIsDone(true);
+        QCOMPARE(f.notes(), QStringList({"day 1", "day 3"}));
+    }
+
     void onlyRestartAndNewQueriesReset()
     {
         Fixture f(3, QStringLiteral("restart"));

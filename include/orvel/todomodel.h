@@ -189,6 +189,7 @@ private:
     void detachFromPool();
     void beginContentReplacement();
     void endContentReplacement();
+    void moveWindow(int& member, int value, void (TodoModel::*notify)());
     template <typename T> void updateFilter(T& member, const T& value, void (TodoModel::*notify)());
     void makeQuery();
     void applyFilters();
@@ -241,7 +242,6 @@ private:
     bool m_unmatchedFieldFilter = false;
     bool m_replacing = false;
     int m_batch = 0;
-    int m_occurrenceRowsInListOrder = 0;
 };
 
 } // namespace Orvel

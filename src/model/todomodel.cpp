@@ -105,7 +105,6 @@ void TodoModel::applyFilters()
     m_query->doneFilter = m_doneFilter;
     m_query->sortOrder = m_sortOrder;
     m_query->includeRecurring = m_includeRecurring;
-    m_query->batchSize = m_batchSize;
     applyFieldFilters();
 }
 
@@ -148,8 +147,6 @@ void TodoModel::loadResult()
     m_query->execute();
     for (const Todo* occurrence : std::as_const(*m_query->recurringTodos))
         m_occurrences.insert(occurrence);
-    // Without a sort the occurrences lead the result; todos that enter later go after them.
-    m_occurrenceRowsInListOrder = m_query->recurringTodos->size();
     if (!m_unmatchedFieldFilter)
         m_rows->assign(*m_query->result);
     m_shown = window();
@@ -162,6 +159,18 @@ void TodoModel::updateFilter(T& member, const T& value, void (TodoModel::*notify
         return;
     member = value;
     runQuery();
+    Q_EMIT(this->*notify)();
+}
+
+// The batch only cuts the result the query already has: the rows stay, the window moves.
+void TodoModel::moveWindow(int& member, int value, void (TodoModel::*notify)())
+{
+    if (member == value)
+        return;
+    member = value;
+    beginResetModel();
+    m_shown = window();
+    endResetModel();
     Q_EMIT(this->*notify)();
 }
 
@@ -394,7 +403,7 @@ int TodoModel::batchSize() const
 
 void TodoModel::setBatchSize(int value)
 {
-    updateFilter(m_batchSize, value, &TodoModel::batchSizeChanged);
+    moveWindow(m_batchSize, value, &TodoModel::batchSizeChanged);
 }
 
 int TodoModel::batch() const
@@ -404,7 +413,7 @@ int TodoModel::batch() const
 
 void TodoModel::setBatch(int value)
 {
-    updateFilter(m_batch, value, &TodoModel::batchChanged);
+    moveWindow(m_batch, value, &TodoModel::batchChanged);
 }
 
 } // namespace Orvel

@@ -188,14 +188,17 @@ int TodoModel::sortedPosition(Todo* todo, int currentRow) const
 
 int TodoModel::listPosition(Todo* todo) const
 {
-    int position = m_occurrenceRowsInListOrder;
-    for (const Todo* listed : std::as_const(*m_pool->todos)) {
-        if (listed == todo)
-            break;
-        if (m_rows->rowOf(listed) >= 0)
-            ++position;
+    // The shown todos follow the occurrences in the order of the pool's list; counted from its
+    // end, a todo that was just added (or undeleted, before the pool lists it again) is placed
+    // without a pass over the list.
+    int position = m_rows->count();
+    for (auto listed = m_pool->todos->crbegin(); listed != m_pool->todos->crend(); ++listed) {
+        if (*listed == todo)
+            return position;
+        if (m_rows->rowOf(*listed) >= 0)
+            --position;
     }
-    return position;
+    return m_rows->count();
 }
 
 void TodoModel::insertRow(int row, Todo* todo)

@@ -9,6 +9,7 @@ void TodoRows::assign(const QList<Todo*>& todos)
     m_rows = todos;
     m_index.clear();
     m_indexedRows = 0;
+    m_complete = false;
 }
 
 void TodoRows::clear()
@@ -18,20 +19,27 @@ void TodoRows::clear()
 
 int TodoRows::rowOf(const Todo* todo) const
 {
-    auto found = m_index.constFind(todo);
-    if (found != m_index.constEnd() && *found < m_indexedRows)
-        return *found;
-    if (m_indexedRows < m_rows.size()) {
-        indexFrom(m_indexedRows);
-        found = m_index.constFind(todo);
+    if (!m_complete) {
+        indexFrom(0);
+        m_complete = true;
     }
-    return found == m_index.constEnd() ? -1 : *found;
+    // Every shown todo has an entry, so a todo without one is not shown; an entry that no
+    // longer names the todo's row was shifted by a change above it.
+    const auto found = m_index.constFind(todo);
+    if (found == m_index.constEnd())
+        return -1;
+    if (*found < m_rows.size() && m_rows.at(*found) == todo)
+        return *found;
+    indexFrom(m_indexedRows);
+    return m_index.value(todo, -1);
 }
 
 void TodoRows::insert(int row, Todo* todo)
 {
     m_rows.insert(row, todo);
     invalidateFrom(row);
+    if (m_complete)
+        m_index.insert(todo, row);
 }
 
 void TodoRows::remove(int row)
@@ -43,8 +51,11 @@ void TodoRows::remove(int row)
 
 void TodoRows::move(int from, int to)
 {
+    Todo* moved = m_rows.at(from);
     m_rows.move(from, to);
     invalidateFrom(std::min(from, to));
+    if (m_complete)
+        m_index.insert(moved, to);
 }
 
 void TodoRows::indexFrom(int row) const

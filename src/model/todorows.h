@@ -8,9 +8,10 @@ namespace Orvel {
 
 class Todo;
 
-// The rows of a TodoModel in order, with a lookup from todo to row. The lookup is built lazily
-// and only from the first row whose entry may be stale: a model over 100,000 todos that never
-// sees a change pays nothing for it, and a change near the end of the list re-indexes little.
+// The rows of a TodoModel in order, with a lookup from todo to row. The lookup is built at its
+// first use; afterwards every shown todo keeps an entry, exact for the todo a change moved or
+// inserted. Entries of the rows a change shifted are refreshed only when one of them is asked
+// for, so a todo that is not shown, or the one just changed, is answered without a pass.
 class TodoRows
 {
 public:
@@ -35,6 +36,8 @@ private:
     mutable QHash<const Todo*, int> m_index;
     // Entries for rows below this one are exact; the others may name rows that have shifted.
     mutable int m_indexedRows = 0;
+    // Whether every row has an entry (set at the first look-up after assign()).
+    mutable bool m_complete = false;
 };
 
 } // namespace Orvel
