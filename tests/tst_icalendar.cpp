@@ -494,6 +494,17 @@ private Q_SLOTS:
         QCOMPARE(pool->recurrences->at(0)->repeats_on, repeatsOn);
     }
 
+    void ruleWithoutDatesIsDropped()
+    {
+        std::unique_ptr<Pool> pool = openPool(QStringLiteral("pool"));
+        const ICalendarImportReport report = ICalendar::importCalendar(
+            pool.get(), calendar("BEGIN:VTODO\nUID:r\nRRULE:FREQ=WEEKLY\nEND:VTODO\n"));
+        QCOMPARE(report.warnings.size(), 1);
+        QVERIFY2(report.warnings.at(0).contains(QLatin1String("a rule without DTSTART")),
+                 qPrintable(report.warnings.at(0)));
+        QCOMPARE(pool->recurrences->size(), 0);
+    }
+
     void foreignInput_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -554,6 +565,7 @@ private Q_SLOTS:
         QCOMPARE(todo->endDate(UTC), end);
         QCOMPARE(todo->time_zone, zone);
         QCOMPARE(todo->note, note);
+        QCOMPARE(int(todo->alarms->size()), int(text.count("BEGIN:VALARM")));
         for (const Alarm* alarm : *todo->alarms)
             QCOMPARE(alarm->alarmTime(UTC), end.addSecs(-15 * 60));
     }

@@ -446,12 +446,14 @@ bool CalendarReader::readRule(icalcomponent* vtodo, IncomingTodo* todo)
         recurrence = icalproperty_get_rrule(rrule);
         if (countOf(ICAL_RRULE_PROPERTY) > 1)
             dropped.append(QStringLiteral("a second RRULE"));
-        const QDate startDate = todo->start.isValid()
-                                    ? todo->start.addSecs(ICalTimes::zoneOffset(todo->zone)).date()
-                                    : QDate();
-        RuleMapping::fromRecurrence(recurrence, startDate, &todo->rule.values, &dropped);
-        if (!todo->hasDates)
+        // The weekday and the day of the month of a rule come from its start; without one there
+        // is nothing to map.
+        if (todo->hasDates && todo->start.isValid()) {
+            const QDate startDate = todo->start.addSecs(ICalTimes::zoneOffset(todo->zone)).date();
+            RuleMapping::fromRecurrence(recurrence, startDate, &todo->rule.values, &dropped);
+        } else {
             dropped.append(QStringLiteral("a rule without DTSTART"));
+        }
     }
     for (const char* name : ruleParts) {
         if (firstOf(vtodo, icalproperty_string_to_kind(name)))
