@@ -216,12 +216,19 @@ void AddCommand::addAlarm(Orvel::Pool* pool, Orvel::Todo* todo, const QDateTime&
     alarm->setIsActive(true);
 }
 
-Orvel::FieldType* AddCommand::fieldTypeNamed(Orvel::Pool* pool, const QString& name)
+Orvel::FieldType* AddCommand::existingFieldType(const Orvel::Pool* pool, const QString& name)
 {
     for (Orvel::FieldType* type : *pool->fieldTypes) {
         if (type->name == name)
             return type;
     }
+    return nullptr;
+}
+
+Orvel::FieldType* AddCommand::fieldTypeNamed(Orvel::Pool* pool, const QString& name)
+{
+    if (Orvel::FieldType* existing = existingFieldType(pool, name))
+        return existing;
     Orvel::FieldType* type = pool->newFieldType();
     type->setName(name);
     return type;

@@ -30,6 +30,9 @@ public:
                          const QString& value);
     // Adds an active alarm at a UTC instant.
     static void addAlarm(Orvel::Pool* pool, Orvel::Todo* todo, const QDateTime& time);
+    // The first field type of the pool with that name, or null; every command that names a
+    // type means the same one.
+    static Orvel::FieldType* existingFieldType(const Orvel::Pool* pool, const QString& name);
 
 private:
     bool readNoteArguments(const QCommandLineParser& parser, QString* error);

@@ -275,11 +275,19 @@ void ChangeCommand::applyTexts(Orvel::Todo* todo) const
 {
     // A plain todo shows its note through its format string; keep the two equal. Setting the
     // format rewrites the note, so the note is set after it.
-    const QString note = m_hasNote ? m_note : todo->note;
-    if (m_hasFormat)
+    if (m_hasFormat) {
+        const QString note = m_hasNote ? m_note : todo->note;
         todo->setFormatString(m_format);
-    else if (m_hasNote && todo->format_string == todo->note)
-        todo->setFormatString(m_note);
+        todo->setNote(note);
+    } else if (m_hasNote) {
+        replaceNote(todo, m_note);
+    }
+}
+
+void ChangeCommand::replaceNote(Orvel::Todo* todo, const QString& note)
+{
+    if (todo->format_string == todo->note)
+        todo->setFormatString(note);
     todo->setNote(note);
 }
 

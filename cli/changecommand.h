@@ -27,6 +27,9 @@ public:
     bool prepare(QString* error) override;
     int run(Session& session) override;
 
+    // Replaces the note; a plain todo, whose format string is its note, keeps the two equal.
+    static void replaceNote(Orvel::Todo* todo, const QString& note);
+
 private:
     // The records of the todo that the options remove, or false with a message.
     struct Removals

@@ -1,5 +1,6 @@
 #include "editcommand.h"
 
+#include "changecommand.h"
 #include "console.h"
 #include "inputreader.h"
 #include "session.h"
@@ -108,10 +109,7 @@ void EditCommand::apply(Session& session, Orvel::Todo* todo) const
         todo->setIsDone(m_edit == MarkDone);
         return;
     case ChangeNote:
-        // A plain todo shows its note through its format string; keep the two equal.
-        if (todo->format_string == todo->note)
-            todo->setFormatString(m_note);
-        todo->setNote(m_note);
+        ChangeCommand::replaceNote(todo, m_note);
         return;
     case Delete:
         session.pool()->deleteTodo(todo);

@@ -1,5 +1,6 @@
 #include "todofilteroptions.h"
 
+#include "addcommand.h"
 #include "inputreader.h"
 #include "todozone.h"
 
@@ -18,16 +19,6 @@ const char fieldOption[] = "field";
 
 const QTime startOfDay(0, 0);
 const QTime endOfDay(23, 59, 59, 999);
-
-Orvel::FieldType* fieldTypeNamed(const Orvel::Pool* pool, const QString& name)
-{
-    Orvel::FieldType* found = nullptr;
-    for (Orvel::FieldType* candidate : *pool->fieldTypes) {
-        if (candidate->name == name)
-            found = candidate;
-    }
-    return found;
-}
 
 } // namespace
 
@@ -71,7 +62,7 @@ bool TodoFilterOptions::apply(Orvel::Pool* pool, Orvel::Query* query) const
     query->activeFrom = m_from;
     query->activeTo = m_to;
     for (const QPair<QString, QString>& filter : m_fieldFilters) {
-        Orvel::FieldType* type = fieldTypeNamed(pool, filter.first);
+        Orvel::FieldType* type = AddCommand::existingFieldType(pool, filter.first);
         if (!type)
             return false;
         QList<QString>*& texts = (*query->fieldFilters)[type];
