@@ -1,14 +1,17 @@
+#include "query/datefilter.h"
+
 #include <orvel/query.h>
 #include <orvel/todo.h>
 
 namespace Orvel {
 
 // Query::execute() sorts on keys computed once per todo in the same orders; these are the
-// comparators of those orders for callers that sort lists of their own.
+// comparators of those orders for callers that sort lists of their own. The dates compare as
+// their local-time readings would, read from the held instants without the conversion.
 
 bool StartDateAscLessThan(const Todo* a, const Todo* b)
 {
-    return a->startDate(Local) < b->startDate(Local);
+    return DateFilter::instant(a->start_date) < DateFilter::instant(b->start_date);
 }
 
 bool StartDateDescLessThan(const Todo* a, const Todo* b)
@@ -18,7 +21,7 @@ bool StartDateDescLessThan(const Todo* a, const Todo* b)
 
 bool CreationDateAscLessThan(const Todo* a, const Todo* b)
 {
-    return a->creationDate(Local) < b->creationDate(Local);
+    return DateFilter::instant(a->creation_date) < DateFilter::instant(b->creation_date);
 }
 
 bool CreationDateDescLessThan(const Todo* a, const Todo* b)

@@ -21,9 +21,9 @@ const char queryObjectName[] = "query";
 
 template <typename Key> using KeyedTodo = std::pair<Key, Todo*>;
 
-// Sorts on keys read once per todo instead of once per comparison: the keys are expensive
-// (conversion to local time, expansion of the format string) and, read once, they cannot change
-// while the sort runs even when they depend on the clock.
+// Sorts on keys read once per todo instead of once per comparison: a key can be expensive (the
+// expansion of the format string) and, read once, it cannot change while the sort runs even
+// when it depends on the clock.
 template <typename KeyOf, typename KeyLess>
 void sortByKey(QList<Todo*>* todos, KeyOf keyOf, KeyLess keyLess)
 {
