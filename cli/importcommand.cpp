@@ -1,18 +1,11 @@
 #include "importcommand.h"
 
 #include "console.h"
+#include "inputreader.h"
 #include "session.h"
 
 #include <QCommandLineParser>
-#include <QFile>
-#include <cstdio>
 #include <orvel/icalendar.h>
-
-namespace {
-
-const char standardInput[] = "-";
-
-} // namespace
 
 ImportCommand::ImportCommand()
     : Command(QStringLiteral("import"), QStringLiteral("Read todos from an iCalendar file."),
@@ -40,16 +33,22 @@ bool ImportCommand::readArguments(const QCommandLineParser& parser, QString* err
     return true;
 }
 
+bool ImportCommand::prepare(QString* error)
+{
+    QString cause;
+    if (InputReader::readFile(m_path, &m_text, &cause))
+        return true;
+    *error = QStringLiteral("cannot read ") + cause;
+    return false;
+}
+
 int ImportCommand::run(Session& session)
 {
-    QByteArray text;
-    if (!readInput(&text))
-        return Failure;
     const Orvel::ICalendarImportReport report =
-        Orvel::ICalendar::importCalendar(session.pool(), text);
+        Orvel::ICalendar::importCalendar(session.pool(), m_text);
     if (!report.isValid()) {
         Console::printError(QStringLiteral("%1: line %2: %3")
-                                .arg(inputName())
+                                .arg(InputReader::sourceName(m_path))
                                 .arg(report.errorLine)
                                 .arg(report.error));
         return Failure;
@@ -58,26 +57,4 @@ int ImportCommand::run(Session& session)
         return Failure;
     Console::printLines(report.lines());
     return Success;
-}
-
-bool ImportCommand::readInput(QByteArray* text) const
-{
-    QFile file;
-    const bool opened = m_path == QLatin1String(standardInput)
-                            ? file.open(stdin, QIODevice::ReadOnly)
-                            : (file.setFileName(m_path), file.open(QIODevice::ReadOnly));
-    if (opened)
-        *text = file.readAll();
-    if (!opened || file.error() != QFileDevice::NoError) {
-        Console::printError(
-            QStringLiteral("cannot read %1: %2").arg(inputName(), file.errorString()));
-        return false;
-    }
-    return true;
-}
-
-QString ImportCommand::inputName() const
-{
-    return m_path == QLatin1String(standardInput) ? QStringLiteral("standard input")
-                                                  : QLatin1Char('\'') + m_path + QLatin1Char('\'');
 }

@@ -11,13 +11,13 @@ public:
 
     void defineOptions(QCommandLineParser& parser) const override;
     bool readArguments(const QCommandLineParser& parser, QString* error) override;
+    // Reads the file before the database is locked and loaded.
+    bool prepare(QString* error) override;
     int run(Session& session) override;
 
 private:
-    bool readInput(QByteArray* text) const;
-    QString inputName() const;
-
     QString m_path;
+    QByteArray m_text;
 };
 
 #endif

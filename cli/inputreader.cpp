@@ -243,20 +243,31 @@ bool InputReader::readNote(const QString& text, QString* error)
     return false;
 }
 
-bool InputReader::readNoteFile(const QString& path, QString* note, QString* error)
+bool InputReader::readFile(const QString& path, QByteArray* bytes, QString* error)
 {
     QFile file(path);
-    const bool standardInput = path == QLatin1String("-");
-    const bool opened =
-        standardInput ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
-    const QString source = standardInput ? QStringLiteral("standard input") : quoted(path);
-    if (!opened) {
-        *error = QStringLiteral("cannot read the note from %1: %2").arg(source, file.errorString());
+    const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
+                                                   : file.open(QIODevice::ReadOnly);
+    if (opened)
+        *bytes = file.readAll();
+    if (!opened || file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("%1: %2").arg(sourceName(path), file.errorString());
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("cannot read the note from %1: %2").arg(source, file.errorString());
+    return true;
+}
+
+QString InputReader::sourceName(const QString& path)
+{
+    return path == QLatin1String("-") ? QStringLiteral("standard input") : quoted(path);
+}
+
+bool InputReader::readNoteFile(const QString& path, QString* note, QString* error)
+{
+    QByteArray bytes;
+    QString cause;
+    if (!readFile(path, &bytes, &cause)) {
+        *error = QStringLiteral("cannot read the note from ") + cause;
         return false;
     }
     QString text = QString::fromUtf8(bytes);

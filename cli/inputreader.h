@@ -55,6 +55,11 @@ public:
     static bool readNote(const QString& text, QString* error);
     // A note kept in a file, or on standard input for "-"; one final line feed is dropped.
     static bool readNoteFile(const QString& path, QString* note, QString* error);
+    // The bytes of a file, or of standard input for "-"; on failure the error names the source
+    // and the cause ("'notes.txt': No such file or directory").
+    static bool readFile(const QString& path, QByteArray* bytes, QString* error);
+    // How messages name a path given on the command line: "standard input" for "-".
+    static QString sourceName(const QString& path);
 
 private:
     static bool readRelativeDay(const QString& text, const QDate& today, QDate* day);
