@@ -2,8 +2,6 @@
 # The clock stands at 2015-01-14 12:00:00 in Europe/Berlin; the kept sort keys' cases move it by
 # rewriting libfaketime's timestamp file, which is re-read at every clock reading.
 set(ORVEL_QUERY_CLOCK ${CMAKE_CURRENT_BINARY_DIR}/tst_query.clock)
-file(WRITE ${ORVEL_QUERY_CLOCK} "2015-01-14 12:00:00\n")
 target_compile_definitions(tst_query PRIVATE ORVEL_TEST_CLOCK_FILE="${ORVEL_QUERY_CLOCK}")
-orvel_test_environment(tst_query TZ=Europe/Berlin "LD_PRELOAD=${ORVEL_FAKETIME_LIBRARY}"
-    "FAKETIME_TIMESTAMP_FILE=${ORVEL_QUERY_CLOCK}" FAKETIME_NO_CACHE=1
-    FAKETIME_DONT_FAKE_MONOTONIC=1 "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1")
+orvel_test_environment(tst_query TZ=Europe/Berlin)
+orvel_test_faketime_file(tst_query ${ORVEL_QUERY_CLOCK} "2015-01-14 12:00:00")
