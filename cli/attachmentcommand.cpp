@@ -13,15 +13,6 @@
 #include <orvel/pool.h>
 #include <orvel/todo.h>
 
-namespace {
-
-QString quoted(const QString& text)
-{
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
-}
-
-} // namespace
-
 AttachmentCommand::AttachmentCommand(Direction direction)
     : Command(direction == Attach ? QStringLiteral("attach") : QStringLiteral("export-attachment"),
               direction == Attach ? QStringLiteral("Store a file as an attachment of a todo.")
@@ -72,18 +63,20 @@ bool AttachmentCommand::readFile(QString* error)
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(quoted(m_path), file.errorString());
+        *error =
+            QStringLiteral("cannot read %1: %2").arg(Console::quoted(m_path), file.errorString());
         return false;
     }
     // The stored size is an int.
     if (file.size() > INT_MAX) {
-        *error =
-            QStringLiteral("cannot attach %1: the file is larger than 2 GiB").arg(quoted(m_path));
+        *error = QStringLiteral("cannot attach %1: the file is larger than 2 GiB")
+                     .arg(Console::quoted(m_path));
         return false;
     }
     m_bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("cannot read %1: %2").arg(quoted(m_path), file.errorString());
+        *error =
+            QStringLiteral("cannot read %1: %2").arg(Console::quoted(m_path), file.errorString());
         return false;
     }
     return true;
@@ -118,7 +111,7 @@ int AttachmentCommand::exportBytes(Session& session)
     if (!file.open(QIODevice::WriteOnly) || file.write(*binary->data) != binary->data->size() ||
         !file.commit()) {
         Console::printError(
-            QStringLiteral("cannot write %1: %2").arg(quoted(m_path), file.errorString()));
+            QStringLiteral("cannot write %1: %2").arg(Console::quoted(m_path), file.errorString()));
         return Failure;
     }
     return Success;

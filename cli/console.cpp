@@ -57,6 +57,11 @@ void Console::printText(const QString& text)
     writeTo(stdout, text);
 }
 
+QString Console::quoted(const QString& text)
+{
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
 void Console::printError(const QString& message)
 {
     std::fflush(stdout);

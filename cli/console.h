@@ -16,6 +16,8 @@ public:
     static void printText(const QString& text);
     // Writes "orvel: " and the message to standard error.
     static void printError(const QString& message);
+    // A name or value as messages quote it: 'text'.
+    static QString quoted(const QString& text);
     // Writes one diagnostic line to standard error.
     static void printDiagnostic(const QString& line);
 

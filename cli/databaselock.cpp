@@ -1,5 +1,7 @@
 #include "databaselock.h"
 
+#include "console.h"
+
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -8,11 +10,6 @@ namespace {
 const char lockSuffix[] = ".lock";
 const int millisecondsPerSecond = 1000;
 const unsigned long pollMilliseconds = 20;
-
-QString quoted(const QString& text)
-{
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
-}
 
 } // namespace
 
@@ -47,17 +44,19 @@ bool DatabaseLock::describeFailure(int timeoutSeconds, QString* error) const
     case QLockFile::LockFailedError:
         *error = QStringLiteral("the database %1 is still in use by %2 after %3 s; try again or "
                                 "wait longer with --wait SECONDS")
-                     .arg(quoted(m_databasePath), holderDescription())
+                     .arg(Console::quoted(m_databasePath), holderDescription())
                      .arg(timeoutSeconds);
         break;
     case QLockFile::PermissionError:
-        *error = QStringLiteral("cannot lock the database %1: no permission to create %2")
-                     .arg(quoted(m_databasePath), quoted(lockPathOf(m_databasePath)));
+        *error =
+            QStringLiteral("cannot lock the database %1: no permission to create %2")
+                .arg(Console::quoted(m_databasePath), Console::quoted(lockPathOf(m_databasePath)));
         break;
     case QLockFile::NoError:
     case QLockFile::UnknownError:
-        *error = QStringLiteral("cannot lock the database %1: cannot write %2")
-                     .arg(quoted(m_databasePath), quoted(lockPathOf(m_databasePath)));
+        *error =
+            QStringLiteral("cannot lock the database %1: cannot write %2")
+                .arg(Console::quoted(m_databasePath), Console::quoted(lockPathOf(m_databasePath)));
         break;
     }
     return false;

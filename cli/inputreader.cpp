@@ -1,5 +1,7 @@
 #include "inputreader.h"
 
+#include "console.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
@@ -13,14 +15,10 @@ const int lastWeekNumber = 5;
 const int weekdayCount = 7;
 const int monthDayCount = 28;
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
-}
-
 QString dateError(const QString& text)
 {
-    return QStringLiteral("cannot read date %1, expected YYYY-MM-DD[ HH:MM]").arg(quoted(text));
+    return QStringLiteral("cannot read date %1, expected YYYY-MM-DD[ HH:MM]")
+        .arg(Console::quoted(text));
 }
 
 // Qt's parsers accept single-digit fields and surrounding space; the command line does not.
@@ -127,8 +125,8 @@ bool InputReader::readId(const QString& text, int* id, QString* error)
     bool ok = false;
     const int value = text.toInt(&ok, 10);
     if (!digits.match(text).hasMatch() || !ok) {
-        *error =
-            QStringLiteral("cannot read id %1, expected a number such as 12").arg(quoted(text));
+        *error = QStringLiteral("cannot read id %1, expected a number such as 12")
+                     .arg(Console::quoted(text));
         return false;
     }
     *id = value;
@@ -142,7 +140,7 @@ bool InputReader::readCount(const QString& text, const QString& option, int* cou
     const int value = text.toInt(&ok, 10);
     if (!digits.match(text).hasMatch() || !ok || value < 1) {
         *error = QStringLiteral("cannot read %1 for --%2, expected a whole number of 1 or more")
-                     .arg(quoted(text), option);
+                     .arg(Console::quoted(text), option);
         return false;
     }
     *count = value;
@@ -178,7 +176,8 @@ bool InputReader::readFieldAssignment(const QString& text, QString* type, QStrin
 {
     const int separator = text.indexOf(QLatin1Char('='));
     if (separator <= 0) {
-        *error = QStringLiteral("cannot read field %1, expected TYPE=VALUE").arg(quoted(text));
+        *error =
+            QStringLiteral("cannot read field %1, expected TYPE=VALUE").arg(Console::quoted(text));
         return false;
     }
     *type = text.left(separator);
@@ -193,7 +192,7 @@ bool InputReader::readWeekdays(const QString& text, QString* flags, QString* err
         const int index = weekdayIndex(name);
         if (index < 0) {
             *error = QStringLiteral("cannot read weekdays %1, expected names such as MON,WED")
-                         .arg(quoted(text));
+                         .arg(Console::quoted(text));
             return false;
         }
         chosen[index] = QLatin1Char('1');
@@ -210,7 +209,7 @@ bool InputReader::readMonthDays(const QString& text, QString* flags, QString* er
         const int day = item.trimmed().toInt(&ok, 10);
         if (!ok || day < 1 || day > monthDayCount) {
             *error = QStringLiteral("cannot read days %1, expected days from 1 to 28 such as 1,15")
-                         .arg(quoted(text));
+                         .arg(Console::quoted(text));
             return false;
         }
         chosen[day - 1] = QLatin1Char('1');
@@ -228,7 +227,8 @@ bool InputReader::readMonthWeek(const QString& text, int* week, QString* error)
     bool ok = false;
     const int value = text.toInt(&ok, 10);
     if (!ok || value < 1 || value > 4) {
-        *error = QStringLiteral("cannot read week %1, expected 1 to 4 or last").arg(quoted(text));
+        *error = QStringLiteral("cannot read week %1, expected 1 to 4 or last")
+                     .arg(Console::quoted(text));
         return false;
     }
     *week = value;
@@ -259,7 +259,7 @@ bool InputReader::readFile(const QString& path, QByteArray* bytes, QString* erro
 
 QString InputReader::sourceName(const QString& path)
 {
-    return path == QLatin1String("-") ? QStringLiteral("standard input") : quoted(path);
+    return path == QLatin1String("-") ? QStringLiteral("standard input") : Console::quoted(path);
 }
 
 bool InputReader::readNoteFile(const QString& path, QString* note, QString* error)

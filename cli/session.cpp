@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "console.h"
 #include "databaselock.h"
 
 #include <QDir>
@@ -27,11 +28,6 @@ const char todoTable[] = "TODO_PROJECT";
 const char defaultDirectory[] = ".orvel";
 const char defaultFileName[] = "orvel_db.sqlite";
 const int defaultLockTimeout = 30;
-
-QString quoted(const QString& text)
-{
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
-}
 
 } // namespace
 
@@ -91,7 +87,7 @@ bool Session::save(QString* error)
     if (unsaved.isEmpty())
         return true;
     *error = QStringLiteral("could not save the changes to %1")
-                 .arg(quoted(m_pool->connector->databasePath));
+                 .arg(Console::quoted(m_pool->connector->databasePath));
     for (const Orvel::Entity* record : unsaved) {
         if (!record->lastError.isEmpty()) {
             *error += QStringLiteral(": ") + record->lastError;
@@ -107,14 +103,14 @@ bool Session::databaseIsUsable(QString* error) const
     const QSqlDatabase* database = m_pool->connector->database;
     const QString path = m_pool->connector->databasePath;
     if (!database || !database->isOpen()) {
-        *error = QStringLiteral("cannot open database %1").arg(quoted(path));
+        *error = QStringLiteral("cannot open database %1").arg(Console::quoted(path));
         return false;
     }
     if (!database->tables().contains(QLatin1String(todoTable), Qt::CaseInsensitive)) {
         *error = QStringLiteral("cannot initialise database %1: the schema script "
                                 "orvel_lite_db.sql was not found (set ORVEL_SCHEMA_DIR to "
                                 "its directory)")
-                     .arg(quoted(path));
+                     .arg(Console::quoted(path));
         return false;
     }
     return true;
@@ -131,7 +127,7 @@ bool Session::makeDefaultDirectory(QString* error) const
         return true;
     *error = QStringLiteral("cannot create the directory %1 for the database: the home "
                             "directory %2 is not writable")
-                 .arg(quoted(directory), quoted(QDir::homePath()));
+                 .arg(Console::quoted(directory), Console::quoted(QDir::homePath()));
     return false;
 }
 
@@ -144,14 +140,14 @@ bool Session::databaseIsReadable(const QString& path, QString* error)
         database.setDatabaseName(path);
         if (!database.open()) {
             *error = QStringLiteral("cannot open database %1: %2")
-                         .arg(quoted(QFileInfo(path).absoluteFilePath()),
+                         .arg(Console::quoted(QFileInfo(path).absoluteFilePath()),
                               database.lastError().databaseText());
         } else {
             QSqlQuery probe(database);
             readable = probe.exec(QLatin1String(probeStatement));
             if (!readable) {
                 *error = QStringLiteral("cannot use database %1: %2")
-                             .arg(quoted(QFileInfo(path).absoluteFilePath()),
+                             .arg(Console::quoted(QFileInfo(path).absoluteFilePath()),
                                   probe.lastError().databaseText());
             }
         }

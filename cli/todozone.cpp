@@ -1,5 +1,6 @@
 #include "todozone.h"
 
+#include "console.h"
 #include "inputreader.h"
 
 #include <QRegularExpression>
@@ -14,11 +15,6 @@ const int secondsPerDay = 86400;
 const int smallestOffset = -12 * secondsPerHour;
 const int largestOffset = 14 * secondsPerHour;
 const char wallClockFormat[] = "yyyy-MM-dd HH:mm";
-
-QString quoted(const QString& text)
-{
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
-}
 
 // The offset in seconds of "+HH:MM" or "-HH:MM"; false for any other text.
 bool readOffset(const QString& text, int* seconds)
@@ -53,9 +49,9 @@ bool TodoZone::read(const QString& text, TodoZone* zone, QString* error)
     }
     *error = looksLikeName ? QStringLiteral("unknown time zone %1, expected a zone name such as "
                                             "Europe/Berlin or an offset +HH:MM or -HH:MM")
-                                 .arg(quoted(text))
+                                 .arg(Console::quoted(text))
                            : QStringLiteral("cannot read time zone %1, expected +HH:MM or -HH:MM")
-                                 .arg(quoted(text));
+                                 .arg(Console::quoted(text));
     return false;
 }
 
