@@ -47,12 +47,16 @@ QString deviceZoneAt(const QDateTime& dateTime)
     // at that moment; a UTC-labelled value yields a difference of zero.
     const qint64 asGiven = dateTime.toSecsSinceEpoch();
     const qint64 asUtc = relabelled(dateTime, Qt::UTC).toSecsSinceEpoch();
-    const qint64 diff = asUtc - asGiven;
-    const qint64 hours = diff / secondsPerHour;
-    const qint64 minutes = (diff / secondsPerMinute) % 60;
+    return zoneString(asUtc - asGiven);
+}
+
+QString zoneString(qint64 offsetSeconds)
+{
+    const qint64 hours = offsetSeconds / secondsPerHour;
+    const qint64 minutes = (offsetSeconds / secondsPerMinute) % 60;
     QString zone;
     zone.reserve(6);
-    zone += QLatin1Char(diff < 0 ? '-' : '+');
+    zone += QLatin1Char(offsetSeconds < 0 ? '-' : '+');
     appendTwoDigits(zone, std::llabs(hours));
     zone += QLatin1Char(':');
     appendTwoDigits(zone, std::llabs(minutes));

@@ -16,6 +16,9 @@ int offsetSeconds(const QString& zone);
 // The zone string of the device's offset at the given moment; "+00:00" for a UTC-labelled value.
 QString deviceZoneAt(const QDateTime& dateTime);
 
+// The zone string of an offset east of UTC, in seconds: "+05:45", "-03:30".
+QString zoneString(qint64 offsetSeconds);
+
 // The same date and time digits under another label, without converting the instant.
 QDateTime relabelled(const QDateTime& dateTime, Qt::TimeSpec spec);
 

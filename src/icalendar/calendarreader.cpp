@@ -1,5 +1,6 @@
 #include "calendarreader.h"
 
+#include "entity/timezone.h"
 #include "icalnames.h"
 #include "icaltimes.h"
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr int secondsPerDay = 86400;
 constexpr int minute = 60;
-constexpr char emptyValueParameter[] = "X-ORVEL-EMPTY";
 constexpr char defaultAttachmentNote[] = "Binary data";
 // The range end of a rule without end, as the library's front ends write it.
 const QDate endlessDate(9999, 12, 1);
@@ -299,8 +299,8 @@ bool CalendarReader::readDates(icalcomponent* vtodo, icalcomponent* calendar, In
         return true;
     }
     todo->hasDates = true;
-    todo->zone = zone.isEmpty() ? ICalTimes::zoneString(first.offset) : zone;
-    const int offset = ICalTimes::zoneOffset(todo->zone);
+    todo->zone = zone.isEmpty() ? TimeZone::zoneString(first.offset) : zone;
+    const int offset = TimeZone::offsetSeconds(todo->zone);
     // A date DUE is the day by which the todo is due: its span ends the minute before.
     const QTime lastMinute(23, 59);
     if (!start.present) {
@@ -340,7 +340,7 @@ void CalendarReader::settleFloating(Time* time, const QString& zone) const
         return;
     // Without a zone of its own, a time is read in the todo's zone, else in the device's.
     if (!zone.isEmpty()) {
-        time->offset = ICalTimes::zoneOffset(zone);
+        time->offset = TimeZone::offsetSeconds(zone);
         time->instant = instantInZone(time->wallClock, time->offset);
         return;
     }
@@ -400,7 +400,7 @@ void CalendarReader::readExtensions(icalcomponent* vtodo, IncomingTodo* todo)
         IncomingField field;
         field.typeName = parameterValue(property, ICalNames::typeParameter);
         bool empty = false;
-        readBool(parameterValue(property, emptyValueParameter), &empty);
+        readBool(parameterValue(property, ICalNames::emptyValueParameter), &empty);
         field.value = empty ? QString() : fromUtf8(icalproperty_get_x(property));
         field.dbId = parameterValue(property, ICalNames::dbIdParameter);
         field.contactId = parameterValue(property, ICalNames::contactIdParameter);
@@ -449,7 +449,7 @@ bool CalendarReader::readRule(icalcomponent* vtodo, IncomingTodo* todo)
         // The weekday and the day of the month of a rule come from its start; without one there
         // is nothing to map.
         if (todo->hasDates && todo->start.isValid()) {
-            const QDate startDate = todo->start.addSecs(ICalTimes::zoneOffset(todo->zone)).date();
+            const QDate startDate = todo->start.addSecs(TimeZone::offsetSeconds(todo->zone)).date();
             RuleMapping::fromRecurrence(recurrence, startDate, &todo->rule.values, &dropped);
         } else {
             dropped.append(QStringLiteral("a rule without DTSTART"));
@@ -472,7 +472,7 @@ bool CalendarReader::readRule(icalcomponent* vtodo, IncomingTodo* todo)
     IncomingRule& rule = todo->rule;
     rule.rangeStart = todo->start;
     rule.instancingDate = todo->start;
-    const int offset = ICalTimes::zoneOffset(todo->zone);
+    const int offset = TimeZone::offsetSeconds(todo->zone);
     const icaltimetype until = recurrence.until;
     if (!rrule || icaltime_is_null_time(until))
         rule.rangeEnd = instantInZone(QDateTime(endlessDate, QTime(0, 0), Qt::UTC), offset);
@@ -505,7 +505,7 @@ void CalendarReader::applyExactRuleValues(icalcomponent* vtodo, const icalrecurr
             rule.values = exact;
     }
     const QDateTime rangeEnd = readUtcText(xValue(vtodo, ICalNames::rangeEnd));
-    const int offset = ICalTimes::zoneOffset(todo->zone);
+    const int offset = TimeZone::offsetSeconds(todo->zone);
     if (rangeEnd.isValid() &&
         (!fileRule || rangeEnd.addSecs(offset).date() == rule.rangeEnd.addSecs(offset).date()))
         rule.rangeEnd = rangeEnd;

@@ -1,5 +1,6 @@
 #include "calendarwriter.h"
 
+#include "entity/timezone.h"
 #include "icalnames.h"
 #include "icaltimes.h"
 #include "rulemapping.h"
@@ -20,7 +21,6 @@ namespace {
 
 // The range end that the library uses for a rule without end; no UNTIL is written for it.
 constexpr int endlessYear = 9999;
-constexpr char emptyValueParameter[] = "X-ORVEL-EMPTY";
 constexpr char alarmFallbackText[] = "Reminder";
 constexpr int highestPriority = 9;
 constexpr int defaultSnoozeInterval = 5;
@@ -220,7 +220,7 @@ void CalendarWriter::addFields(icalcomponent* vtodo, const Todo* todo) const
         icalproperty_set_x_name(property, ICalNames::field);
         addXParameter(property, ICalNames::typeParameter, type);
         if (value.isEmpty())
-            addXParameter(property, emptyValueParameter, QStringLiteral("TRUE"));
+            addXParameter(property, ICalNames::emptyValueParameter, QStringLiteral("TRUE"));
         if (!field->db_id.isEmpty())
             addXParameter(property, ICalNames::dbIdParameter, field->db_id);
         if (!field->contact_id.isEmpty())
@@ -279,7 +279,7 @@ QByteArray CalendarWriter::zoneId(const QString& zone)
     if (!id.isEmpty())
         return id;
     id = (QLatin1String(ICalNames::zonePrefix) + zone).toUtf8();
-    const int offset = ICalTimes::zoneOffset(zone);
+    const int offset = TimeZone::offsetSeconds(zone);
     icalcomponent* timezone = icalcomponent_new(ICAL_VTIMEZONE_COMPONENT);
     icalcomponent_add_property(timezone, icalproperty_new_tzid(id.constData()));
     icalcomponent* standard = icalcomponent_new(ICAL_XSTANDARD_COMPONENT);

@@ -32,6 +32,7 @@ constexpr char dbIdParameter[] = "X-ORVEL-DB-ID";
 constexpr char contactIdParameter[] = "X-ORVEL-CONTACT-ID";
 constexpr char noteParameter[] = "X-ORVEL-NOTE";
 constexpr char sizeParameter[] = "X-ORVEL-SIZE";
+constexpr char emptyValueParameter[] = "X-ORVEL-EMPTY";
 
 // Field types that hold what other programs write and the library has no field for.
 constexpr char uidFieldType[] = "iCalendar UID";

@@ -49,21 +49,6 @@ bool ICalTimes::isValid(const icaltimetype& time)
     return time.is_date || QTime(time.hour, time.minute, time.second).isValid();
 }
 
-QString ICalTimes::zoneString(int offsetSeconds)
-{
-    const int minutes = std::abs(offsetSeconds) / 60;
-    return QStringLiteral("%1%2:%3")
-        .arg(offsetSeconds < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
-int ICalTimes::zoneOffset(const QString& zone)
-{
-    const int sign = zone.startsWith(QLatin1Char('-')) ? -1 : 1;
-    return sign * (zone.mid(1, 2).toInt() * 3600 + zone.mid(4, 2).toInt() * 60);
-}
-
 bool ICalTimes::isZoneString(const QString& text)
 {
     static const QRegularExpression pattern(QStringLiteral("^[+-][0-9][0-9]:[0-5][0-9]$"));

@@ -21,10 +21,6 @@ public:
     // False for a month 13, a 30 February, an hour 25 and the like.
     static bool isValid(const icaltimetype& time);
 
-    // "+05:45" for 20700 seconds; the form of a todo's time_zone.
-    static QString zoneString(int offsetSeconds);
-    // The offset in seconds of a zone string as the library reads it.
-    static int zoneOffset(const QString& zone);
     // True for a sign, two digits, ":" and two digits with minutes below 60.
     static bool isZoneString(const QString& text);
     // The device's offset from UTC at the instant.
