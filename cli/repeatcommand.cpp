@@ -53,6 +53,11 @@ QDateTime RepeatCommand::endlessRangeEnd()
     return QDateTime(QDate(9999, 12, 1), QTime(0, 0));
 }
 
+bool RepeatCommand::isEndless(const Orvel::Recurrence* rule)
+{
+    return rule->rangeEnd(Orvel::Stored).date() == endlessRangeEnd().date();
+}
+
 void RepeatCommand::defineOptions(QCommandLineParser& parser) const
 {
     parser.setApplicationDescription(QStringLiteral(

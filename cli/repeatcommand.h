@@ -7,6 +7,10 @@
 #include <QDateTime>
 #include <orvel/repeats.h>
 
+namespace Orvel {
+class Recurrence;
+}
+
 // orvel repeat ID --daily|--weekly ...: makes a sample from the todo and a recurrence for it;
 // the todo itself becomes the first todo of the rule.
 class RepeatCommand : public Command
@@ -20,6 +24,8 @@ public:
 
     // The range end of a rule given without --until: far enough never to be reached.
     static QDateTime endlessRangeEnd();
+    // Whether a rule runs without end, as repeat writes such a rule.
+    static bool isEndless(const Orvel::Recurrence* rule);
 
 private:
     bool readKind(const QCommandLineParser& parser, QString* error);

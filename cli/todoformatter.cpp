@@ -221,9 +221,8 @@ QStringList TodoFormatter::recurrenceLines(const Orvel::Todo* todo)
         return {entry(QStringLiteral("Recurrence"), value)};
     }
     const QDateTime rangeEnd = recurrence->rangeEnd(Orvel::Stored);
-    const QString until = rangeEnd.date() == RepeatCommand::endlessRangeEnd().date()
-                              ? QStringLiteral("open")
-                              : wallClock(rangeEnd);
+    const QString until =
+        RepeatCommand::isEndless(recurrence) ? QStringLiteral("open") : wallClock(rangeEnd);
     const QString sample =
         recurrence->sample ? QString::number(recurrence->sample->id) : QLatin1String(none);
     return {entry(QStringLiteral("Recurrence"), QString::number(recurrence->id)),

@@ -126,8 +126,7 @@ QJsonValue TodoJson::recurrence(const Orvel::Todo* todo)
     if (!rule)
         return QJsonValue(QJsonValue::Null);
     const QDateTime rangeEnd = rule->rangeEnd(Orvel::UTC);
-    const bool endless =
-        rule->rangeEnd(Orvel::Stored).date() == RepeatCommand::endlessRangeEnd().date();
+    const bool endless = RepeatCommand::isEndless(rule);
     return QJsonObject{
         {QStringLiteral("id"), idValue(rule->id)},
         {QStringLiteral("repeats"), QLatin1String(repeatsName(rule->repeats))},
