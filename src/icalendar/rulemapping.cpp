@@ -122,37 +122,32 @@ void RuleMapping::monthlyToRecurrence(const QString& pattern, icalrecurrencetype
     }
 }
 
-bool RuleMapping::fromRecurrence(const icalrecurrencetype& recurrence, const QDate& start,
+void RuleMapping::fromRecurrence(const icalrecurrencetype& recurrence, const QDate& start,
                                  RuleValues* rule, QStringList* dropped)
 {
     unsupportedParts(recurrence, dropped);
     rule->every = recurrence.interval;
     rule->repeatsOn.clear();
-    bool representable = dropped->isEmpty();
     switch (recurrence.freq) {
     case ICAL_DAILY_RECURRENCE:
         rule->repeats = Daily;
-        if (countOf(recurrence.by_day) || countOf(recurrence.by_month_day)) {
+        if (countOf(recurrence.by_day) || countOf(recurrence.by_month_day))
             dropped->append(QStringLiteral("BYDAY or BYMONTHDAY in a daily rule"));
-            representable = false;
-        }
         break;
     case ICAL_WEEKLY_RECURRENCE:
-        representable = weeklyFrom(recurrence, start, rule, dropped) && representable;
+        weeklyFrom(recurrence, start, rule, dropped);
         break;
     case ICAL_MONTHLY_RECURRENCE:
-        representable = monthlyFrom(recurrence, start, rule, dropped) && representable;
+        monthlyFrom(recurrence, start, rule, dropped);
         break;
     case ICAL_YEARLY_RECURRENCE:
         rule->repeats = Yearly;
-        representable = yearlyFrom(recurrence, start, dropped) && representable;
+        yearlyFrom(recurrence, start, dropped);
         break;
     default:
         dropped->append(QStringLiteral("FREQ=%1").arg(
             QString::fromUtf8(icalrecur_freq_to_string(recurrence.freq))));
-        representable = false;
     }
-    return representable;
 }
 
 void RuleMapping::unsupportedParts(const icalrecurrencetype& recurrence, QStringList* dropped)
@@ -174,7 +169,7 @@ void RuleMapping::unsupportedParts(const icalrecurrencetype& recurrence, QString
         dropped->append(QStringLiteral("RSCALE"));
 }
 
-bool RuleMapping::weeklyFrom(const icalrecurrencetype& recurrence, const QDate& start,
+void RuleMapping::weeklyFrom(const icalrecurrencetype& recurrence, const QDate& start,
                              RuleValues* rule, QStringList* dropped)
 {
     rule->repeats = Weekly;
@@ -183,7 +178,7 @@ bool RuleMapping::weeklyFrom(const icalrecurrencetype& recurrence, const QDate& 
     for (int i = 0; i < days; ++i) {
         if (icalrecurrencetype_day_position(recurrence.by_day[i]) != 0) {
             dropped->append(QStringLiteral("BYDAY with an ordinal in a weekly rule"));
-            return false;
+            return;
         }
         flags[qtWeekday(recurrence.by_day[i]) - 1] = QLatin1Char('1');
     }
@@ -191,7 +186,7 @@ bool RuleMapping::weeklyFrom(const icalrecurrencetype& recurrence, const QDate& 
         flags[start.dayOfWeek() - 1] = QLatin1Char('1');
     if (countOf(recurrence.by_month_day)) {
         dropped->append(QStringLiteral("BYMONTHDAY in a weekly rule"));
-        return false;
+        return;
     }
     // Weeks that begin on another day than Monday group the days from that weekday to Sunday
     // with the following Monday; with an interval above 1 this only matters when the chosen
@@ -204,14 +199,13 @@ bool RuleMapping::weeklyFrom(const icalrecurrencetype& recurrence, const QDate& 
         if (before && after) {
             dropped->append(QStringLiteral("WKST=%1").arg(
                 QString::fromUtf8(icalrecur_weekday_to_string(recurrence.week_start))));
-            return false;
+            return;
         }
     }
     rule->repeatsOn = flags;
-    return true;
 }
 
-bool RuleMapping::monthlyFrom(const icalrecurrencetype& recurrence, const QDate& start,
+void RuleMapping::monthlyFrom(const icalrecurrencetype& recurrence, const QDate& start,
                               RuleValues* rule, QStringList* dropped)
 {
     rule->repeats = Monthly;
@@ -219,36 +213,37 @@ bool RuleMapping::monthlyFrom(const icalrecurrencetype& recurrence, const QDate&
     const int weekDays = countOf(recurrence.by_day);
     if (monthDays && weekDays) {
         dropped->append(QStringLiteral("BYDAY together with BYMONTHDAY"));
-        return false;
+        return;
     }
-    if (weekDays)
-        return monthlyByWeekdayFrom(recurrence, rule, dropped);
+    if (weekDays) {
+        monthlyByWeekdayFrom(recurrence, rule, dropped);
+        return;
+    }
     if (monthDays == 1 && recurrence.by_month_day[0] == -1) {
         rule->repeatsOn = flagsWith(monthlyByWeekdayLength, 0);
         rule->repeatsOn[lastDayPosition] = QLatin1Char('1');
-        return true;
+        return;
     }
     QString flags(monthlyByDayLength, QLatin1Char('0'));
     for (int i = 0; i < monthDays; ++i) {
         const int day = recurrence.by_month_day[i];
         if (day < 1 || day > lastMonthDay) {
             dropped->append(QStringLiteral("BYMONTHDAY=%1").arg(day));
-            return false;
+            return;
         }
         flags[day] = QLatin1Char('1');
     }
     if (monthDays == 0) {
         if (start.day() > lastMonthDay) {
             dropped->append(QStringLiteral("a monthly repetition on day %1").arg(start.day()));
-            return false;
+            return;
         }
         flags[start.day()] = QLatin1Char('1');
     }
     rule->repeatsOn = flags;
-    return true;
 }
 
-bool RuleMapping::monthlyByWeekdayFrom(const icalrecurrencetype& recurrence, RuleValues* rule,
+void RuleMapping::monthlyByWeekdayFrom(const icalrecurrencetype& recurrence, RuleValues* rule,
                                        QStringList* dropped)
 {
     const int position = icalrecurrencetype_day_position(recurrence.by_day[0]);
@@ -257,21 +252,20 @@ bool RuleMapping::monthlyByWeekdayFrom(const icalrecurrencetype& recurrence, Rul
     for (int i = 0; i < days; ++i) {
         if (icalrecurrencetype_day_position(recurrence.by_day[i]) != position) {
             dropped->append(QStringLiteral("BYDAY with several ordinals"));
-            return false;
+            return;
         }
         pattern[firstWeekdayPosition + qtWeekday(recurrence.by_day[i]) - 1] = QLatin1Char('1');
     }
     if (position == 0 || position < -1 || position > weekPositions - 1) {
         dropped->append(position == 0 ? QStringLiteral("BYDAY without ordinal in a monthly rule")
                                       : QStringLiteral("BYDAY with the ordinal %1").arg(position));
-        return false;
+        return;
     }
     pattern[position == -1 ? lastWeekPosition : position] = QLatin1Char('1');
     rule->repeatsOn = pattern;
-    return true;
 }
 
-bool RuleMapping::yearlyFrom(const icalrecurrencetype& recurrence, const QDate& start,
+void RuleMapping::yearlyFrom(const icalrecurrencetype& recurrence, const QDate& start,
                              QStringList* dropped)
 {
     // A yearly rule repeats the start's month and day; BY parts naming exactly those add nothing.
@@ -280,10 +274,8 @@ bool RuleMapping::yearlyFrom(const icalrecurrencetype& recurrence, const QDate& 
     const bool sameMonth = months == 0 || (months == 1 && recurrence.by_month[0] == start.month());
     const bool sameDay =
         monthDays == 0 || (monthDays == 1 && recurrence.by_month_day[0] == start.day());
-    if (sameMonth && sameDay && countOf(recurrence.by_day) == 0)
-        return true;
-    dropped->append(QStringLiteral("BYMONTH, BYMONTHDAY or BYDAY in a yearly rule"));
-    return false;
+    if (!sameMonth || !sameDay || countOf(recurrence.by_day) != 0)
+        dropped->append(QStringLiteral("BYMONTH, BYMONTHDAY or BYDAY in a yearly rule"));
 }
 
 } // namespace Orvel

@@ -25,22 +25,23 @@ class RuleMapping
 public:
     // False for NoRepeat and for a pattern that does not fit its kind.
     static bool toRecurrence(const RuleValues& rule, icalrecurrencetype* recurrence);
-    // False when the RRULE cannot be represented; dropped then names the parts responsible.
-    // start is the first occurrence (DTSTART), whose weekday or day fills a rule without BY parts.
-    static bool fromRecurrence(const icalrecurrencetype& recurrence, const QDate& start,
+    // An RRULE that cannot be represented adds the parts responsible to dropped; the rule holds
+    // what could be read. start is the first occurrence (DTSTART), whose weekday or day fills a
+    // rule without BY parts.
+    static void fromRecurrence(const icalrecurrencetype& recurrence, const QDate& start,
                                RuleValues* rule, QStringList* dropped);
 
 private:
     static void weeklyToRecurrence(const QString& flags, icalrecurrencetype* recurrence);
     static void monthlyToRecurrence(const QString& pattern, icalrecurrencetype* recurrence);
     static void unsupportedParts(const icalrecurrencetype& recurrence, QStringList* dropped);
-    static bool weeklyFrom(const icalrecurrencetype& recurrence, const QDate& start,
+    static void weeklyFrom(const icalrecurrencetype& recurrence, const QDate& start,
                            RuleValues* rule, QStringList* dropped);
-    static bool monthlyFrom(const icalrecurrencetype& recurrence, const QDate& start,
+    static void monthlyFrom(const icalrecurrencetype& recurrence, const QDate& start,
                             RuleValues* rule, QStringList* dropped);
-    static bool monthlyByWeekdayFrom(const icalrecurrencetype& recurrence, RuleValues* rule,
+    static void monthlyByWeekdayFrom(const icalrecurrencetype& recurrence, RuleValues* rule,
                                      QStringList* dropped);
-    static bool yearlyFrom(const icalrecurrencetype& recurrence, const QDate& start,
+    static void yearlyFrom(const icalrecurrencetype& recurrence, const QDate& start,
                            QStringList* dropped);
 };
 
