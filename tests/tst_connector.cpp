@@ -111,26 +111,6 @@ private Q_SLOTS:
         QVERIFY(!QSqlDatabase::contains(QStringLiteral("orvel_db")));
     }
 
-    void secondConstructionDoesNotReadScript()
-    {
-        QVERIFY2(QFile::exists(OrvelTest::defaultDatabasePath()), "made by firstRunInEmptyHome");
-        QTemporaryDir withoutScript;
-        useSchemaDirectory(withoutScript.path());
-
-        LogCapture capture;
-        {
-            // Ends the process if it tries to read the script.
-            Orvel::SqliteConnector connector;
-            QCOMPARE(connector.initializeDatabase(), true);
-        }
-        {
-            Orvel::SqliteConnector connector(OrvelTest::defaultDatabasePath(),
-                                             QStringLiteral("second"));
-            QCOMPARE(connector.initializeDatabase(), true);
-        }
-        QCOMPARE(capture.messages(), QStringList());
-    }
-
     void scriptPieces_data()
     {
         QTest::addColumn<QByteArray>("script");

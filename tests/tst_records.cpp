@@ -89,6 +89,14 @@ struct TodoGraph
         todo->addField(field);
         type->addField(field);
     }
+    // A value of the graph's field type on another todo, watched as "F2".
+    Field* valueOn(Todo& other, SignalLog& log)
+    {
+        auto* field = log.watch(new Field(nullptr), "F2");
+        other.addField(field);
+        type->addField(field);
+        return field;
+    }
     ~TodoGraph()
     {
         delete todo;
@@ -457,9 +465,7 @@ private Q_SLOTS:
         SignalLog log;
         TodoGraph graph(log);
         Todo other(nullptr);
-        auto* onOther = log.watch(new Field(nullptr), "F2");
-        other.addField(onOther);
-        graph.type->addField(onOther);
+        Field* onOther = graph.valueOn(other, log);
 
         graph.type->setIsDeleted(true);
         QCOMPARE(log.take(), (QStringList{"deleted F", "deleted F2", "deleted FT"}));
@@ -497,9 +503,7 @@ private Q_SLOTS:
         SignalLog log;
         TodoGraph graph(log);
         Todo other(nullptr);
-        auto* onOther = log.watch(new Field(nullptr), "F2");
-        other.addField(onOther);
-        graph.type->addField(onOther);
+        graph.valueOn(other, log);
         Entity* target = victim == QLatin1String("T")   ? static_cast<Entity*>(graph.todo)
                          : victim == QLatin1String("S") ? graph.sample
                          : victim == QLatin1String("R") ? static_cast<Entity*>(graph.recurrence)

@@ -83,6 +83,22 @@ struct Fixture
 
     Todo* todo(int day) const { return pool->todos->at(day - 1); }
 
+    // A daily rule through 2015 whose sample starts at the given time for half an hour.
+    Recurrence* addDailyRule(const char* sampleStart)
+    {
+        Todo* sample = pool->newSample();
+        sample->setStartDate(wallClock(sampleStart));
+        sample->setEndDate(wallClock(sampleStart).addSecs(30 * 60));
+        Recurrence* rule = pool->newRecurrence();
+        rule->setSample(sample);
+        rule->repeats = Daily;
+        rule->repeats_every = 1;
+        rule->is_active = true;
+        rule->setRangeStart(wallClock("2015-01-01 00:00"));
+        rule->setRangeEnd(wallClock("2015-12-31 23:59"));
+        return rule;
+    }
+
     std::unique_ptr<Pool> pool;
     std::unique_ptr<TodoModel> model;
     std::unique_ptr<QAbstractItemModelTester> tester;
@@ -262,16 +278,7 @@ private Q_SLOTS:
     void occurrencesAreReadOnlyAndReplacedWithTheirRule()
     {
         Fixture f(1, QStringLiteral("occurrences"));
-        Todo* sample = f.pool->newSample();
-        sample->setStartDate(wallClock("2015-01-10 08:00"));
-        sample->setEndDate(wallClock("2015-01-10 08:30"));
-        Recurrence* rule = f.pool->newRecurrence();
-        rule->setSample(sample);
-        rule->repeats = Daily;
-        rule->repeats_every = 1;
-        rule->is_active = true;
-        rule->setRangeStart(wallClock("2015-01-01 00:00"));
-        rule->setRangeEnd(wallClock("2015-12-31 23:59"));
+        Recurrence* rule = f.addDailyRule("2015-01-10 08:00");
         // Occurrences start after the rule's instancing date, the (frozen) time of its creation.
         f.model->setActiveFrom(wallClock("2015-01-15 00:00"));
         f.model->setActiveTo(wallClock("2015-01-17 23:59"));
@@ -294,16 +301,7 @@ private Q_SLOTS:
     void unsortedRowsFollowThePoolList()
     {
         Fixture f(3, QStringLiteral("unsorted"));
-        Todo* sample = f.pool->newSample();
-        sample->setStartDate(wallClock("2015-01-02 08:00"));
-        sample->setEndDate(wallClock("2015-01-02 08:30"));
-        Recurrence* rule = f.pool->newRecurrence();
-        rule->setSample(sample);
-        rule->repeats = Daily;
-        rule->repeats_every = 1;
-        rule->is_active = true;
-        rule->setRangeStart(wallClock("2015-01-01 00:00"));
-        rule->setRangeEnd(wallClock("2015-12-31 23:59"));
+        f.addDailyRule("2015-01-02 08:00");
         f.model->setSortOrder(-1);
         f.model->setActiveFrom(wallClock("2015-01-01 00:00"));
         f.model->setActiveTo(wallClock("2015-01-31 23:59"));
